@@ -1,0 +1,153 @@
+/*
+ * codec.h - the mavo run-length codec: its state record, stream format and
+ * the two resumable step functions.
+ *
+ * This is the codec's only public header. It compiles as C99 and as C++, and
+ * the functions have C linkage, so firmware written in C can include it and
+ * call decode_step() on an array that the mavo tool dumped.
+ *
+ * ------------------------------------------------------------------------
+ * The compressed stream
+ * ------------------------------------------------------------------------
+ * No header, no length, no terminator, no checksum. Sections alternate
+ * strictly, beginning with a literal section:
+ *
+ *   literal section:  a count byte L (0..255), then L raw bytes copied to the
+ *                     output. The last of them becomes the "last byte".
+ *   run section:      a count byte R (0..255). The last byte is output R more
+ *                     times.
+ *
+ * The stream may end after any section. Before the first literal the last
+ * byte is 0, so a stream beginning 00 R decodes to R zero bytes (the encoder
+ * never writes such a stream). Examples, input -> stream, in hex:
+ *
+ *   (empty)              -> (empty)
+ *   41                   -> 01 41
+ *   41 41 41 41          -> 01 41 03
+ *   41 41 42             -> 01 41 01 01 42
+ *   41 repeated 300 times-> 01 41 FF 00 2C   (runs over 255 are split by an
+ *                                             empty literal section)
+ *
+ * The encoder writes the stream as 256-byte windows back to back; every
+ * window begins with a count byte and no section crosses into the next
+ * window. The decoder does not care about windows.
+ *
+ * ------------------------------------------------------------------------
+ * Driving a pass
+ * ------------------------------------------------------------------------
+ * Both step functions keep everything between calls in a codec_state that
+ * the caller owns. They allocate nothing and keep no other state, so any
+ * number of passes may run, one after another or side by side, each with its
+ * own record. A state of all zero bytes starts a pass; there is no init call
+ * and no end call.
+ *
+ * Each call consumes (part of) one input chunk and returns a step result:
+ *
+ *   STEP_NEED_INPUT    The whole chunk has been consumed. Call again with the
+ *                      next chunk. With no next chunk the pass is over; the
+ *                      first *len_acc bytes of the window, as this last call
+ *                      reported them, are still to be written.
+ *   STEP_OUTPUT_READY  The window must be written out now (how much of it:
+ *                      see each function). Then call again with the SAME
+ *                      chunk and length; the step continues where it stopped.
+ *
+ * On every return the step adds the number of valid bytes in the window to
+ * *len_acc. Zero the accumulator before each call and it holds the window's
+ * fill afterwards.
+ */
+#ifndef MAVO_CODEC_H
+#define MAVO_CODEC_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Size in bytes of the output window that both step functions write into. */
+enum { ENCODE_WINDOW_SIZE = 256 };
+
+/* Step results. */
+enum {
+    STEP_NEED_INPUT = 1,  /* chunk consumed: pass the next one */
+    STEP_OUTPUT_READY = 2 /* empty the window, then pass the same chunk again */
+};
+
+/*
+ * One pass's state, owned by the caller and zeroed before the first call of
+ * the pass. The fields are the codec's business; a caller only zeroes the
+ * record and passes it on. They are public so that the record can live on
+ * the caller's stack or in static storage without any allocation.
+ */
+typedef struct codec_state {
+    uint8_t mode;        /* 0: a literal section is open, 1: a run section */
+    uint8_t force_empty; /* encoder: close the open literal section empty next */
+    uint8_t count;       /* encoder: items in the open section so far;
+                            decoder: bytes of the section still to come */
+    uint8_t last;        /* the byte a run repeats */
+    uint32_t produced;   /* bytes placed in the window since it was emptied */
+    uint32_t in_pos;     /* next unread byte of the current chunk */
+    uint32_t out_pos;    /* next free byte of the window */
+    uint32_t slot_pos;   /* encoder: window index of the open section's count */
+} codec_state;
+
+/*
+ * encode_step() - compress one chunk into the caller's window.
+ *
+ * @window:  the output window, ENCODE_WINDOW_SIZE bytes. Pass the same
+ *           window to every call of the pass (or a fresh one after each
+ *           STEP_OUTPUT_READY: windows are independent). Only indices
+ *           0..255 are written.
+ * @state:   the pass's state, zeroed before the first call.
+ * @src:     the input chunk; may be null when @src_len is 0.
+ * @src_len: the chunk's length in bytes. Chunks may have any length, and the
+ *           stream does not depend on how the input is split into them. A
+ *           first call with length 0 reads nothing, leaves the state zeroed
+ *           and reports 0 bytes, so an empty input may be fed as such.
+ * @len_acc: accumulator that receives the window's fill, or null.
+ *
+ * Returns STEP_OUTPUT_READY when the window is full: write all 256 bytes
+ * (*len_acc grew by 256), then call again with the same chunk.
+ *
+ * Returns STEP_NEED_INPUT when the chunk is consumed. *len_acc grew by the
+ * number of window bytes that form complete stream, the open section's count
+ * byte included. Call again with the next chunk; the window keeps filling.
+ * When the input is at its end, write those first bytes of the window: the
+ * stream is complete, with no flush call needed. A later chunk of length 0
+ * changes nothing and reports the same fill again.
+ */
+int encode_step(uint8_t *window, codec_state *state, const uint8_t *src,
+                uint32_t src_len, uint32_t *len_acc);
+
+/*
+ * decode_step() - expand one chunk of stream, one output byte at a time.
+ *
+ * Note the argument order: the input comes first and the window fourth,
+ * unlike encode_step().
+ *
+ * @src:     the chunk of compressed stream; may be null when @src_len is 0.
+ * @state:   the pass's state, zeroed before the first call.
+ * @src_len: the chunk's length in bytes; any length, any split of the stream.
+ * @window:  the output window. The decoder writes only window[0], so one
+ *           byte of room is enough.
+ * @len_acc: accumulator that receives the window's fill, or null.
+ *
+ * Returns STEP_OUTPUT_READY after every decoded byte: window[0] holds it and
+ * *len_acc grew by 1. Write that byte, then call again with the same chunk.
+ *
+ * Returns STEP_NEED_INPUT when the chunk is consumed; *len_acc grew by 0.
+ * Call again with the next chunk, or stop when there is none.
+ *
+ * Every byte sequence is a valid stream, so there is no error result: count
+ * bytes are taken as they come, and a stream cut short yields what it holds.
+ * A call never reads past src[@src_len - 1] and its work is bounded by the
+ * chunk's length, so a hostile stream cannot make it misbehave.
+ */
+int decode_step(const uint8_t *src, codec_state *state, uint32_t src_len,
+                uint8_t *window, uint32_t *len_acc);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MAVO_CODEC_H */

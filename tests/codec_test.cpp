@@ -1,0 +1,174 @@
+// codec_test.cpp - known streams, window boundaries and call-by-call
+// behaviour of encode_step() and decode_step().
+#include "lockstep.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+namespace {
+
+// Builders for readable test inputs.
+bytes repeat(uint8_t value, size_t times) { return bytes(times, value); }
+
+bytes ascending(size_t n, uint8_t from = 0) {
+    bytes out(n);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<uint8_t>(from + i);
+    return out;
+}
+
+bytes operator+(bytes a, const bytes &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct known_stream {
+    std::string name;
+    bytes input;
+    bytes stream;
+};
+
+std::vector<known_stream> known_streams() {
+    const bytes lits253 = ascending(253, 1);  // 01..FD
+    const bytes lits254 = ascending(254, 1);  // 01..FE
+    const bytes lits255 = ascending(255);     // 00..FE
+    return {
+        {"empty", {}, {}},
+        {"one byte", {0x41}, {0x01, 0x41}},
+        {"two literals", {0x41, 0x42}, {0x02, 0x41, 0x42}},
+        {"literal and run", repeat(0x41, 4), {0x01, 0x41, 0x03}},
+        {"run after two literals", {0x41, 0x42, 0x42, 0x42},
+         {0x02, 0x41, 0x42, 0x02}},
+        {"run then literal", {0x41, 0x41, 0x42}, {0x01, 0x41, 0x01, 0x01, 0x42}},
+        {"zero byte first", {0x00, 0x00}, {0x01, 0x00, 0x01}},
+        {"repeat 255", repeat(0x41, 255), {0x01, 0x41, 0xFE}},
+        {"repeat 256", repeat(0x41, 256), {0x01, 0x41, 0xFF}},
+        {"repeat 257", repeat(0x41, 257), {0x01, 0x41, 0xFF, 0x00, 0x01}},
+        {"repeat 258", repeat(0x41, 258), {0x01, 0x41, 0xFF, 0x00, 0x02}},
+        {"repeat 300", repeat(0x41, 300), {0x01, 0x41, 0xFF, 0x00, 0x2C}},
+        {"repeat 512 splits twice", repeat(0x07, 512),
+         {0x01, 0x07, 0xFF, 0x00, 0xFF, 0x00, 0x01}},
+        {"253 literals", lits253, bytes{0xFD} + lits253},
+        {"254 literals", lits254, bytes{0xFE} + lits254},
+        {"255 literals fill a window and leave an empty run",
+         lits255, bytes{0xFF} + lits255 + bytes{0x00}},
+        {"256 literals", ascending(256),
+         bytes{0xFF} + lits255 + bytes{0x00, 0x01, 0xFF}},
+        {"full window then a run", lits255 + repeat(0xFE, 3),
+         bytes{0xFF} + lits255 + bytes{0x03}},
+        {"run count is the window's last byte",
+         lits254 + repeat(0xFE, 3) + bytes{0x20},
+         bytes{0xFE} + lits254 + bytes{0x03, 0x01, 0x20}},
+        {"run ends where the literal count would be the window's last byte",
+         lits253 + repeat(0xFD, 2) + bytes{0x20},
+         bytes{0xFD} + lits253 + bytes{0x02, 0x00, 0x00, 0x01, 0x20}},
+        {"full run whose count is the window's last byte",
+         lits254 + repeat(0xFE, 257),
+         bytes{0xFE} + lits254 + bytes{0xFF, 0x00, 0x02}},
+        {"full run that fits its window", bytes{0x10} + repeat(0x41, 257) + bytes{0x42},
+         {0x02, 0x10, 0x41, 0xFF, 0x00, 0x01, 0x01, 0x42}},
+    };
+}
+
+class KnownStreams : public testing::TestWithParam<known_stream> {};
+
+TEST_P(KnownStreams, EncoderWritesTheStreamInAnyChunking) {
+    const known_stream &k = GetParam();
+    EXPECT_EQ(encode_all(k.input, whole_input()), k.stream);
+    EXPECT_EQ(encode_in_lockstep(k.input, fixed_chunks(1)), k.stream);
+    EXPECT_EQ(encode_in_lockstep(k.input, fixed_chunks(7)), k.stream);
+}
+
+TEST_P(KnownStreams, DecoderGivesTheInputBackInAnyChunking) {
+    const known_stream &k = GetParam();
+    EXPECT_EQ(decode_all(k.stream, whole_input()), k.input);
+    EXPECT_EQ(decode_in_lockstep(k.stream, fixed_chunks(1)), k.input);
+    EXPECT_EQ(decode_in_lockstep(k.stream, fixed_chunks(3)), k.input);
+}
+
+// Names the instances after their cases, and keeps gtest from dumping the
+// whole record as bytes.
+std::string case_name(const testing::TestParamInfo<known_stream> &param) {
+    std::string name;
+    for (char c : param.param.name)
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+void PrintTo(const known_stream &k, std::ostream *os) { *os << k.name; }
+
+INSTANTIATE_TEST_SUITE_P(Codec, KnownStreams, testing::ValuesIn(known_streams()),
+                         case_name);
+
+struct decoder_case {
+    const char *what;
+    bytes stream;
+    bytes output;
+};
+
+TEST(Decoder, ReadsStreamsTheEncoderNeverWrites) {
+    const decoder_case cases[] = {
+        {"a stream cut after a literal count", {0x05}, {}},
+        {"a stream cut inside a literal section", {0x05, 0x61, 0x62}, {0x61, 0x62}},
+        {"a run before any literal repeats zero", {0x00, 0x03}, {0, 0, 0}},
+        {"empty sections only", {0x00, 0x00, 0x00, 0x00}, {}},
+        {"a stream cut after a run count", {0x01, 0x61, 0x02}, {0x61, 0x61, 0x61}},
+        {"an empty literal keeps the last byte", {0x01, 0x61, 0x00, 0x00, 0x02},
+         {0x61, 0x61, 0x61}},
+    };
+    for (const decoder_case &c : cases) {
+        EXPECT_EQ(decode_all(c.stream, whole_input()), c.output) << c.what;
+        EXPECT_EQ(decode_all(c.stream, fixed_chunks(1)), c.output) << c.what;
+    }
+}
+
+TEST(Encoder, EmptyFirstChunkReadsNothingAndLeavesTheStateZeroed) {
+    codec_state state{};
+    uint8_t window[ENCODE_WINDOW_SIZE];
+    std::memset(window, 0xAA, sizeof window);
+    uint32_t len = 0;
+    EXPECT_EQ(encode_step(window, &state, nullptr, 0, &len), STEP_NEED_INPUT);
+    EXPECT_EQ(len, 0u);
+    const codec_state zero{};
+    EXPECT_EQ(std::memcmp(&state, &zero, sizeof state), 0);
+    EXPECT_EQ(window[0], 0xAA);
+
+    // The pass then starts as if that call had not been made.
+    const uint8_t abc[] = {0x61, 0x62, 0x63};
+    len = 0;
+    EXPECT_EQ(encode_step(window, &state, abc, 3, &len), STEP_NEED_INPUT);
+    ASSERT_EQ(len, 4u);
+    EXPECT_EQ(bytes(window, window + 4), (bytes{0x03, 0x61, 0x62, 0x63}));
+}
+
+TEST(Encoder, LaterEmptyChunkReportsTheSameFillAgain) {
+    codec_state state{};
+    uint8_t window[ENCODE_WINDOW_SIZE];
+    const uint8_t aab[] = {0x61, 0x61, 0x62};
+    uint32_t len = 0;
+    encode_step(window, &state, aab, 3, &len);
+    const codec_state before = state;
+    uint32_t again = 0;
+    EXPECT_EQ(encode_step(window, &state, nullptr, 0, &again), STEP_NEED_INPUT);
+    EXPECT_EQ(again, len);
+    EXPECT_EQ(std::memcmp(&state, &before, sizeof state), 0);
+}
+
+TEST(Codec, StepsAcceptANullAccumulator) {
+    codec_state enc{}, dec{};
+    uint8_t window[ENCODE_WINDOW_SIZE];
+    const uint8_t input[] = {0x61, 0x61};
+    EXPECT_EQ(encode_step(window, &enc, input, 2, nullptr), STEP_NEED_INPUT);
+    EXPECT_EQ(decode_step(window, &dec, 3, window + 8, nullptr), STEP_OUTPUT_READY);
+    EXPECT_EQ(window[8], 0x61);
+}
+
+extern "C" int c_caller_round_trip(void);
+
+TEST(Codec, HeaderServesACProgram) { EXPECT_EQ(c_caller_round_trip(), 1); }
+
+} // namespace
