@@ -1,0 +1,56 @@
+/*
+ * embed_decode.c - how to carry a file inside a C program with mavo, and
+ * get it back at run time.
+ *
+ * 1. `mavo asset.bin` writes asset.bin.csv: a size comment, then the
+ *    compressed stream as "0x..," entries.
+ * 2. Include that file as the body of an array (below).
+ * 3. Build with codec/codec.c* and feed the array to decode_step() in one
+ *    chunk, taking each byte it hands back.
+ *
+ * This program writes the expanded bytes to the file named on its command
+ * line. Firmware would store them in RAM or send them to a device instead.
+ */
+#include "codec/codec.h"
+
+#include <stdio.h>
+
+static const unsigned char data[] = {
+#include "asset.bin.csv"
+};
+
+int main(int argc, char **argv)
+{
+    codec_state state = {0};
+    uint8_t window[ENCODE_WINDOW_SIZE];
+    unsigned long size = 0;
+    FILE *out;
+    int result;
+
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s OUTPUT\n", argv[0]);
+        return 1;
+    }
+    out = fopen(argv[1], "wb");
+    if (!out) {
+        perror(argv[1]);
+        return 1;
+    }
+
+    /* The whole array is one chunk. Every STEP_OUTPUT_READY hands back one
+       byte in window[0]; STEP_NEED_INPUT means the array is used up. */
+    do {
+        uint32_t len = 0;
+        result = decode_step(data, &state, (uint32_t)sizeof data, window, &len);
+        if (len > 0 && fwrite(window, 1, len, out) != len)
+            break;
+        size += len;
+    } while (result == STEP_OUTPUT_READY);
+
+    if (result != STEP_NEED_INPUT || fclose(out) != 0) {
+        perror(argv[1]);
+        return 1;
+    }
+    printf("%lu bytes from a %lu-byte array\n", size, (unsigned long)sizeof data);
+    return 0;
+}

@@ -1,0 +1,49 @@
+// embed_decode.cpp - the C example's twin for C++ programs: carry a file
+// inside the program as a mavo array dump and expand it at run time into a
+// std::vector. See embed_decode.c for the steps.
+#include "codec/codec.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <vector>
+
+namespace {
+
+const unsigned char data[] = {
+#include "asset.bin.csv"
+};
+
+// Expands a whole stream held in memory.
+std::vector<unsigned char> expand(const unsigned char *stream, uint32_t size) {
+    std::vector<unsigned char> out;
+    codec_state state{};
+    uint8_t window[ENCODE_WINDOW_SIZE];
+    for (;;) {
+        uint32_t len = 0;
+        const int result = decode_step(stream, &state, size, window, &len);
+        out.insert(out.end(), window, window + len);
+        if (result == STEP_NEED_INPUT)
+            return out;
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        std::cerr << "usage: " << argv[0] << " OUTPUT\n";
+        return 1;
+    }
+    const std::vector<unsigned char> asset = expand(data, sizeof data);
+    std::ofstream out(argv[1], std::ios::binary);
+    out.write(reinterpret_cast<const char *>(asset.data()),
+              static_cast<std::streamsize>(asset.size()));
+    out.close();
+    if (!out) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    std::cout << asset.size() << " bytes from a " << sizeof data << "-byte array\n";
+    return 0;
+}

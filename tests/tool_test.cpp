@@ -1,0 +1,261 @@
+// tool_test.cpp - end-to-end runs of the mavo executable: console text,
+// exit status and the three files, for successful runs and every failure.
+#include "reference_codec.h"
+#include "tool_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <random>
+
+namespace {
+
+// Console lines, built from the texts as a reader sees them.
+std::string sized_done(uint64_t n) {
+    return shift_jis("完了 ") + std::to_string(n) + "byte(" + std::to_string(n / 1024) +
+           "KB)" + line_end();
+}
+
+std::string compress_line(uint64_t n) { return shift_jis("圧縮中: ") + sized_done(n); }
+std::string dump_line() { return shift_jis("CSV化: 完了") + line_end(); }
+std::string verify_line(uint64_t n) { return shift_jis("解凍中: ") + sized_done(n); }
+
+std::string cannot_open(const std::string &name) {
+    return name + shift_jis(" 開けませんでした") + line_end();
+}
+
+std::string cannot_write(const std::string &name) {
+    return name + shift_jis(" 書き込めませんでした") + line_end();
+}
+
+bytes ascending(size_t n) {
+    bytes out(n);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<uint8_t>(i);
+    return out;
+}
+
+// An input whose stream has exactly `size` bytes: ascending bytes, with a
+// repeat at the end when that is what it takes to hit the size.
+bytes input_with_stream_size(size_t size) {
+    for (size_t n = 0; n <= size; ++n) {
+        bytes input = ascending(n);
+        if (encode_all(input, whole_input()).size() == size)
+            return input;
+        input.push_back(input.empty() ? 0 : input.back());
+        if (encode_all(input, whole_input()).size() == size)
+            return input;
+    }
+    throw std::runtime_error("no input found for that stream size");
+}
+
+bytes mixed_input(size_t size) {
+    std::mt19937 rng(42);
+    bytes out;
+    while (out.size() < size) {
+        const uint32_t len = static_cast<uint32_t>(rng() % 600 + 1);
+        if (rng() % 2)
+            out.insert(out.end(), len, static_cast<uint8_t>(rng()));
+        else
+            for (uint32_t i = 0; i < len; ++i)
+                out.push_back(static_cast<uint8_t>(rng()));
+    }
+    out.resize(size);
+    return out;
+}
+
+std::string as_text(const bytes &b) { return std::string(b.begin(), b.end()); }
+
+struct success_case {
+    std::string name;
+    std::function<bytes()> make_input;
+    size_t stream_size;
+    std::string dump; // the whole .csv, or empty to build it from the stream
+};
+
+void PrintTo(const success_case &c, std::ostream *os) { *os << c.name; }
+
+std::vector<success_case> success_cases() {
+    const std::string eol = line_end();
+    return {
+        {"empty", [] { return bytes{}; }, 0, "/* 0byte(0.0KB) */" + eol},
+        {"three_byte_stream", [] { return bytes(4, 0x41); }, 3,
+         "/* 3byte(0.0KB) */" + eol + "0x01,0x41,0x03,"},
+        {"each_byte_value_ascending", [] { return ascending(256); }, 259, ""},
+        {"sixteen_byte_stream_ends_its_line", [] { return ascending(15); }, 16,
+         "/* 16byte(0.0KB) */" + eol +
+             "0x0f,0x00,0x01,0x02,0x03,0x04,0x05,0x06,0x07,0x08,0x09,0x0a,"
+             "0x0b,0x0c,0x0d,0x0e," +
+             eol},
+        {"seventeen_byte_stream", [] { return ascending(16); }, 17,
+         "/* 17byte(0.0KB) */" + eol +
+             "0x10,0x00,0x01,0x02,0x03,0x04,0x05,0x06,0x07,0x08,0x09,0x0a,"
+             "0x0b,0x0c,0x0d,0x0e," +
+             eol + "0x0f,"},
+        {"half_kilobyte_stream", [] { return input_with_stream_size(517); }, 517, ""},
+        {"one_kilobyte_stream", [] { return input_with_stream_size(1024); }, 1024, ""},
+        {"larger_mixed_input", [] { return mixed_input(3 << 20); }, 0, ""},
+    };
+}
+
+class SuccessfulRun : public testing::TestWithParam<success_case> {};
+
+TEST_P(SuccessfulRun, WritesTheThreeFilesAndReportsTheirSizes) {
+    const success_case &c = GetParam();
+    scratch_dir dir;
+    const bytes input = c.make_input();
+    write_file(dir / "in.bin", input);
+    const bytes stream = encode_all(input, whole_input());
+    if (c.stream_size != 0 || input.empty()) {
+        ASSERT_EQ(stream.size(), c.stream_size) << "the case's input is off";
+    }
+
+    const run_result run = run_tool(dir, {"in.bin"});
+
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.console,
+              compress_line(stream.size()) + dump_line() + verify_line(input.size()));
+    EXPECT_TRUE(read_file(dir / "in.bin.enc") == stream);
+    const std::string dump = as_text(read_file(dir / "in.bin.csv"));
+    EXPECT_EQ(dump, c.dump.empty() ? expected_dump(stream) : c.dump);
+    EXPECT_TRUE(read_file(dir / "in.bin.dec") == input);
+    EXPECT_TRUE(read_file(dir / "in.bin") == input) << "the input was modified";
+}
+
+INSTANTIATE_TEST_SUITE_P(Tool, SuccessfulRun, testing::ValuesIn(success_cases()),
+                         [](const testing::TestParamInfo<success_case> &param) {
+                             return param.param.name;
+                         });
+
+TEST(Tool, IgnoresArgumentsAfterTheFirst) {
+    scratch_dir dir;
+    write_file(dir / "in.bin", {1, 2, 2});
+    const run_result run = run_tool(dir, {"in.bin", "extra", "in.bin"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.console, compress_line(4) + dump_line() + verify_line(3));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"in.bin", "in.bin.csv",
+                                                     "in.bin.dec", "in.bin.enc"}));
+}
+
+TEST(Tool, NamesOutputsAfterTheWholeArgumentHoweverLong) {
+    scratch_dir dir;
+    // Three directories of 100 characters: the path is over 300 long.
+    std::string path;
+    for (char c : {'a', 'b', 'c'}) {
+        path += std::string(100, c) + "/";
+        std::filesystem::create_directory(dir / path);
+    }
+    path += "in.bin";
+    write_file(dir / path, {7, 7, 7, 8});
+    const run_result run = run_tool(dir, {path});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.console, compress_line(5) + dump_line() + verify_line(4));
+    EXPECT_TRUE(read_file(dir / (path + ".enc")) == (bytes{1, 7, 2, 1, 8}));
+    EXPECT_TRUE(exists(dir / (path + ".csv")));
+    EXPECT_TRUE(read_file(dir / (path + ".dec")) == (bytes{7, 7, 7, 8}));
+}
+
+// A failing run: what is set up first, the console text, and which files
+// are there afterwards. The input, when there is one, is "in.bin".
+struct failure_case {
+    std::string name;
+    std::vector<std::string> args;
+    std::function<void(const scratch_dir &)> setup;
+    std::string shell_setup;
+    std::function<std::string()> console;
+    std::vector<std::string> files_after;
+    bool linux_only = false;
+};
+
+void PrintTo(const failure_case &c, std::ostream *os) { *os << c.name; }
+
+bytes random_bytes(size_t n) {
+    std::mt19937 rng(9);
+    bytes out(n);
+    for (uint8_t &b : out)
+        b = static_cast<uint8_t>(rng());
+    return out;
+}
+
+std::function<void(const scratch_dir &)> input_and_dir(bytes input, std::string dir_name) {
+    return [input, dir_name](const scratch_dir &dir) {
+        write_file(dir / "in.bin", input);
+        if (!dir_name.empty())
+            std::filesystem::create_directory(dir / dir_name);
+    };
+}
+
+std::vector<failure_case> failure_cases() {
+    const bytes small = {1, 2, 2, 3};
+    // No file may grow past 64 KiB (the POSIX shell counts 512-byte blocks).
+    const std::string limit = "ulimit -f 128";
+    return {
+        {"no_argument", {}, [](const scratch_dir &) {}, "",
+         [] { return shift_jis("mavo.exe ファイル名[Enter]") + line_end(); }, {}},
+        {"missing_input", {"in.bin"}, [](const scratch_dir &) {}, "",
+         [] { return shift_jis("圧縮中: 入力ファイルが開けません") + line_end(); }, {}},
+        {"directory_as_input", {"in.bin"},
+         [](const scratch_dir &dir) { std::filesystem::create_directory(dir / "in.bin"); },
+         "",
+         [] {
+             return shift_jis(testing_windows_build() ? "圧縮中: 入力ファイルが開けません"
+                                                      : "圧縮中: 入力ファイルが読めません") +
+                    line_end();
+         },
+         {"in.bin"}},
+        {"enc_cannot_be_created", {"in.bin"}, input_and_dir(small, "in.bin.enc"), "",
+         [] { return shift_jis("圧縮中: ") + cannot_open("in.bin.enc"); },
+         {"in.bin", "in.bin.enc"}},
+        {"csv_cannot_be_created", {"in.bin"}, input_and_dir(small, "in.bin.csv"), "",
+         [] { return compress_line(6) + shift_jis("CSV化: ") + cannot_open("in.bin.csv"); },
+         {"in.bin", "in.bin.csv", "in.bin.enc"}},
+        {"dec_cannot_be_created", {"in.bin"}, input_and_dir(small, "in.bin.dec"), "",
+         [] {
+             return compress_line(6) + dump_line() + shift_jis("解凍中: ") +
+                    cannot_open("in.bin.dec");
+         },
+         {"in.bin", "in.bin.csv", "in.bin.dec", "in.bin.enc"}},
+        // 100 KiB of random bytes: the .enc outgrows the limit.
+        {"enc_write_fails", {"in.bin"}, input_and_dir(random_bytes(100 << 10), ""), limit,
+         [] { return shift_jis("圧縮中: ") + cannot_write("in.bin.enc"); },
+         {"in.bin"}, true},
+        // 40 KiB of random bytes: the .enc fits, its five-fold dump does not.
+        {"csv_write_fails", {"in.bin"}, input_and_dir(random_bytes(40 << 10), ""), limit,
+         [] {
+             return compress_line(encode_all(random_bytes(40 << 10), whole_input()).size()) +
+                    shift_jis("CSV化: ") + cannot_write("in.bin.csv");
+         },
+         {"in.bin", "in.bin.enc"}, true},
+        // A megabyte of zeros compresses to almost nothing but expands again.
+        {"dec_write_fails", {"in.bin"}, input_and_dir(bytes(1 << 20, 0), ""), limit,
+         [] {
+             const size_t stream = encode_all(bytes(1 << 20, 0), whole_input()).size();
+             return compress_line(stream) + dump_line() + shift_jis("解凍中: ") +
+                    cannot_write("in.bin.dec");
+         },
+         {"in.bin", "in.bin.csv", "in.bin.enc"}, true},
+    };
+}
+
+class FailingRun : public testing::TestWithParam<failure_case> {};
+
+TEST_P(FailingRun, SaysWhatFailedExitsOneAndLeavesNoUnfinishedOutput) {
+    const failure_case &c = GetParam();
+    if (c.linux_only && testing_windows_build())
+        GTEST_SKIP() << "needs a POSIX file size limit";
+    scratch_dir dir;
+    c.setup(dir);
+    const run_result run = run_tool(dir, c.args, c.shell_setup);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, c.console());
+    EXPECT_EQ(dir.names(), c.files_after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tool, FailingRun, testing::ValuesIn(failure_cases()),
+                         [](const testing::TestParamInfo<failure_case> &param) {
+                             return param.param.name;
+                         });
+
+} // namespace

@@ -1,0 +1,53 @@
+// compress_pass.cpp - the first pass: input file -> .enc stream.
+#include "codec/codec.h"
+#include "files.h"
+#include "messages.h"
+#include "passes.h"
+
+bool compress_pass(const char *input_name, const std::string &enc_name,
+                   work_buffers &buffers, uint64_t &stream_size) {
+    say(msg::compressing);
+    input_file input;
+    output_file enc;
+    if (!open_pass_files(input, input_name, msg::input_open_failed, enc, enc_name, "wb"))
+        return false;
+
+    // The encoder fills the output block window by window in place: each
+    // call gets the block's next 256 bytes as its window, and a full block
+    // is written as it is. Only the last, open window is partly filled.
+    uint8_t *const block = buffers.out.data();
+    const size_t block_size = buffers.out.size();
+    codec_state state{};
+    size_t filled = 0;
+    uint32_t len = 0;
+    stream_size = 0;
+    for (;;) {
+        const size_t n = input.read(buffers.in.data(), buffers.in.size());
+        if (n == 0)
+            break;
+        for (;;) {
+            len = 0;
+            if (encode_step(block + filled, &state, buffers.in.data(),
+                            static_cast<uint32_t>(n), &len) == STEP_NEED_INPUT)
+                break;
+            filled += ENCODE_WINDOW_SIZE;
+            if (filled == block_size) {
+                if (!enc.write(block, filled))
+                    return write_failed(enc);
+                stream_size += filled;
+                filled = 0;
+            }
+        }
+    }
+    if (input.failed()) {
+        say(msg::input_read_failed);
+        return false;
+    }
+    // The last call reported how much of the open window is stream.
+    filled += len;
+    if (!write_last(enc, block, filled))
+        return false;
+    stream_size += filled;
+    say_done_size(stream_size);
+    return close_output(enc);
+}

@@ -1,0 +1,69 @@
+// dump_format.cpp - formats the array dump from a table of entries.
+#include "dump_format.h"
+
+#include "messages.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr size_t entry_size = 5; // "0x", two hex digits, ","
+constexpr size_t entries_per_line = 16;
+
+// "0x00," .. "0xff,", built once at compile time.
+struct entry_table {
+    char text[256][entry_size];
+
+    constexpr entry_table() : text() {
+        const char digits[] = "0123456789abcdef";
+        for (int b = 0; b < 256; ++b) {
+            text[b][0] = '0';
+            text[b][1] = 'x';
+            text[b][2] = digits[b >> 4];
+            text[b][3] = digits[b & 15];
+            text[b][4] = ',';
+        }
+    }
+};
+
+constexpr entry_table entries;
+
+} // namespace
+
+size_t format_dump_header(uint64_t stream_size, char *out) {
+    char kilobytes[24];
+    format_kilobytes_one_decimal(stream_size, kilobytes);
+    const int n = std::snprintf(out, dump_header_capacity,
+                                "/* %" PRIu64 "byte(%sKB) */\n", stream_size,
+                                kilobytes);
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+size_t format_dump_entries(const uint8_t *bytes, size_t n, uint64_t first_index,
+                           char *out) {
+    char *p = out;
+    size_t i = 0;
+    // Entries up to the next line end, then whole lines, then the rest.
+    size_t to_line_end = (entries_per_line - first_index % entries_per_line) %
+                         entries_per_line;
+    for (; i < n && to_line_end > 0; ++i, --to_line_end) {
+        std::memcpy(p, entries.text[bytes[i]], entry_size);
+        p += entry_size;
+        if (to_line_end == 1)
+            *p++ = '\n';
+    }
+    for (; n - i >= entries_per_line; i += entries_per_line) {
+        for (size_t k = 0; k < entries_per_line; ++k) {
+            std::memcpy(p, entries.text[bytes[i + k]], entry_size);
+            p += entry_size;
+        }
+        *p++ = '\n';
+    }
+    for (; i < n; ++i) {
+        std::memcpy(p, entries.text[bytes[i]], entry_size);
+        p += entry_size;
+    }
+    return static_cast<size_t>(p - out);
+}

@@ -1,0 +1,22 @@
+// dump_format.h - the text of the .csv array dump: a size comment, then one
+// "0x%02x," entry per stream byte with a line end after every sixteenth.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Bytes of text that format_dump_entries() may write for `n` stream bytes.
+constexpr size_t dump_text_capacity(size_t n) { return n * 5 + n / 16 + 1; }
+
+// Room format_dump_header() needs.
+constexpr size_t dump_header_capacity = 64;
+
+// Writes "/* %ubyte(%.1fKB) */\n" for the stream's size; returns its length.
+size_t format_dump_header(uint64_t stream_size, char *out);
+
+// Writes the entries for `n` stream bytes, the first of which is the
+// stream's byte number `first_index` (counted from 0), so that line ends
+// fall after every sixteenth entry of the whole dump wherever the chunks
+// split it. Returns the number of characters written.
+size_t format_dump_entries(const uint8_t *bytes, size_t n, uint64_t first_index,
+                           char *out);
