@@ -7,6 +7,8 @@
 // the state pointer would reload them after every byte written.
 #include "codec.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr uint32_t window_size = ENCODE_WINDOW_SIZE;
@@ -15,6 +17,19 @@ constexpr uint8_t run_mode = 1;
 constexpr uint8_t max_count = 255;
 
 uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
+
+// Eight bytes at a time, for the scans below.
+constexpr uint64_t ones = 0x0101010101010101u;
+constexpr uint64_t highs = 0x8080808080808080u;
+
+uint64_t load8(const uint8_t *p) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// True when any of the eight bytes of x is zero.
+bool has_zero_byte(uint64_t x) { return ((x - ones) & ~x & highs) != 0; }
 
 // The encoder's working copy of codec_state, with the window it fills.
 struct encoder {
@@ -114,14 +129,22 @@ bool encoder::copy_literals(const uint8_t *src, uint32_t src_len) {
     const uint32_t n = smaller(src_len - in_pos, window_size - out_pos);
     const uint8_t *from = src + in_pos;
     uint8_t *to = window + out_pos;
-    uint8_t prev = last;
     uint32_t i = 0;
-    while (i < n && from[i] != prev) {
-        prev = from[i];
-        to[i] = prev;
-        ++i;
+    if (from[0] != last) {
+        // After the first byte, compare eight bytes with the eight before
+        // them at once; copy them while none repeats its predecessor.
+        to[0] = from[0];
+        i = 1;
+        while (i + 8 <= n && !has_zero_byte(load8(from + i) ^ load8(from + i - 1))) {
+            std::memcpy(to + i, from + i, 8);
+            i += 8;
+        }
+        while (i < n && from[i] != from[i - 1]) {
+            to[i] = from[i];
+            ++i;
+        }
+        last = from[i - 1];
     }
-    last = prev;
     in_pos += i;
     out_pos += i;
     produced += i;
@@ -162,7 +185,10 @@ bool encoder::split_long_run() {
 void encoder::count_repeats(const uint8_t *src, uint32_t src_len) {
     const uint32_t n = smaller(src_len - in_pos, max_count - count);
     const uint8_t *from = src + in_pos;
+    const uint64_t repeated = last * ones;
     uint32_t i = 0;
+    while (i + 8 <= n && load8(from + i) == repeated)
+        i += 8;
     while (i < n && from[i] == last)
         ++i;
     in_pos += i;
@@ -225,40 +251,35 @@ extern "C" int decode_step(const uint8_t *src, codec_state *state,
                 *len_acc += state->produced;
             return STEP_NEED_INPUT;
         }
-        const uint8_t b = src[in_pos];
-        if (mode == literal_mode) {
-            ++in_pos;
-            if (count == 0) {
-                // A literal count byte; an empty section leads to a run.
-                count = b;
-                if (b == 0)
-                    mode = run_mode;
-                continue;
-            }
+        if (count != 0) {
+            // Inside a section: its next byte. Within a run, in_pos stays on
+            // the run's count byte until the last repeat is out, so a chunk
+            // never runs out in the middle of a run.
             --count;
-            if (count == 0)
-                mode = run_mode;
-            state->last = b;
-            out = b;
+            if (mode == literal_mode) {
+                out = src[in_pos++];
+                state->last = out;
+                if (count == 0)
+                    mode = run_mode;
+            } else {
+                out = state->last;
+                if (count == 0) {
+                    ++in_pos;
+                    mode = literal_mode;
+                }
+            }
             break;
         }
-        if (count == 0) {
-            // A run count byte. It stays unconsumed while its run is being
-            // produced, so a chunk never runs out in the middle of a run.
-            count = b;
-            if (b == 0) {
-                ++in_pos;
-                mode = literal_mode;
-            }
-            continue;
-        }
-        --count;
-        if (count == 0) {
+        // A count byte. An empty section leads straight to the next one.
+        count = src[in_pos];
+        if (mode == literal_mode) {
+            ++in_pos;
+            if (count == 0)
+                mode = run_mode;
+        } else if (count == 0) {
             ++in_pos;
             mode = literal_mode;
         }
-        out = state->last;
-        break;
     }
 
     const uint32_t out_pos = state->out_pos;

@@ -1,0 +1,92 @@
+// codec_bench.cpp - micro-benchmarks of the codec steps and the dump text,
+// driven the way the tool drives them: 64 KiB input chunks, the output
+// block filled in place.
+#include "bench_data.h"
+#include "codec/codec.h"
+#include "dump_format.h"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+constexpr size_t chunk_size = 64 * 1024;
+constexpr size_t input_size = 8 << 20;
+
+// Encodes the whole input; returns the stream's size.
+size_t encode_into(const std::vector<uint8_t> &input, std::vector<uint8_t> &stream) {
+    codec_state state{};
+    size_t filled = 0;
+    uint32_t len = 0;
+    for (size_t pos = 0; pos < input.size(); pos += chunk_size) {
+        const uint32_t n = static_cast<uint32_t>(std::min(chunk_size, input.size() - pos));
+        for (;;) {
+            len = 0;
+            if (encode_step(stream.data() + filled, &state, input.data() + pos, n, &len) ==
+                STEP_NEED_INPUT)
+                break;
+            filled += ENCODE_WINDOW_SIZE;
+        }
+    }
+    return filled + len;
+}
+
+size_t decode_into(const uint8_t *stream, size_t size, std::vector<uint8_t> &out) {
+    codec_state state{};
+    size_t filled = 0;
+    for (size_t pos = 0; pos < size; pos += chunk_size) {
+        const uint32_t n = static_cast<uint32_t>(std::min(chunk_size, size - pos));
+        for (;;) {
+            uint32_t len = 0;
+            const int result = decode_step(stream + pos, &state, n, out.data() + filled, &len);
+            filled += len;
+            if (result == STEP_NEED_INPUT)
+                break;
+        }
+    }
+    return filled;
+}
+
+std::vector<uint8_t> make_input(int kind) {
+    return kind == 0 ? make_random_data(input_size) : make_bitmap_like_data(input_size);
+}
+
+void encode(benchmark::State &bench) {
+    const std::vector<uint8_t> input = make_input(static_cast<int>(bench.range(0)));
+    std::vector<uint8_t> stream(input.size() * 2 + 1024);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(encode_into(input, stream));
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(input.size()));
+}
+
+void decode(benchmark::State &bench) {
+    const std::vector<uint8_t> input = make_input(static_cast<int>(bench.range(0)));
+    std::vector<uint8_t> stream(input.size() * 2 + 1024);
+    stream.resize(encode_into(input, stream));
+    std::vector<uint8_t> out(input.size() + ENCODE_WINDOW_SIZE);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(decode_into(stream.data(), stream.size(), out));
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(input.size()));
+}
+
+void dump_text(benchmark::State &bench) {
+    const std::vector<uint8_t> stream = make_random_data(input_size);
+    std::vector<char> text(dump_text_capacity(chunk_size));
+    size_t text_size = 0;
+    for (auto _ : bench) {
+        text_size = 0;
+        for (size_t pos = 0; pos < stream.size(); pos += chunk_size)
+            text_size += format_dump_entries(stream.data() + pos, chunk_size, pos, text.data());
+        benchmark::DoNotOptimize(text.data());
+    }
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(text_size));
+}
+
+} // namespace
+
+BENCHMARK(encode)->ArgName("bitmap")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(decode)->ArgName("bitmap")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(dump_text)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
