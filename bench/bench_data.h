@@ -8,19 +8,20 @@
 #include <random>
 #include <vector>
 
-inline std::vector<uint8_t> make_random_data(size_t size) {
-    std::mt19937_64 rng(1);
+// `stream` picks one of many different sequences.
+inline std::vector<uint8_t> make_random_data(size_t size, unsigned stream = 0) {
+    std::mt19937_64 rng(1 + 2 * stream);
     std::vector<uint8_t> out(size);
-    for (size_t i = 0; i + 8 <= size; i += 8) {
+    for (size_t i = 0; i < size; i += 8) {
         const uint64_t r = rng();
-        for (int k = 0; k < 8; ++k)
-            out[i + static_cast<size_t>(k)] = static_cast<uint8_t>(r >> (8 * k));
+        for (size_t k = 0; k < 8 && i + k < size; ++k)
+            out[i + k] = static_cast<uint8_t>(r >> (8 * k));
     }
     return out;
 }
 
-inline std::vector<uint8_t> make_bitmap_like_data(size_t size) {
-    std::mt19937 rng(2);
+inline std::vector<uint8_t> make_bitmap_like_data(size_t size, unsigned stream = 0) {
+    std::mt19937 rng(2 + 2 * stream);
     const uint8_t palette[] = {0x00, 0xFF, 0x10, 0x80};
     std::vector<uint8_t> out;
     out.reserve(size);

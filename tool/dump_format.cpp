@@ -12,9 +12,13 @@ namespace {
 constexpr size_t entry_size = 5; // "0x", two hex digits, ","
 constexpr size_t entries_per_line = 16;
 
-// "0x00," .. "0xff,", built once at compile time.
+// "0x00," .. "0xff,", built once at compile time, each padded to eight
+// bytes: an entry is copied as one eight-byte word, and the next entry
+// overwrites the padding.
+constexpr size_t padded_entry_size = 8;
+
 struct entry_table {
-    char text[256][entry_size];
+    char text[256][padded_entry_size];
 
     constexpr entry_table() : text() {
         const char digits[] = "0123456789abcdef";
@@ -24,11 +28,17 @@ struct entry_table {
             text[b][2] = digits[b >> 4];
             text[b][3] = digits[b & 15];
             text[b][4] = ',';
+            text[b][5] = text[b][6] = text[b][7] = '\0';
         }
     }
 };
 
 constexpr entry_table entries;
+
+char *put_entry(char *p, uint8_t byte) {
+    std::memcpy(p, entries.text[byte], padded_entry_size);
+    return p + entry_size;
+}
 
 } // namespace
 
@@ -49,21 +59,16 @@ size_t format_dump_entries(const uint8_t *bytes, size_t n, uint64_t first_index,
     size_t to_line_end = (entries_per_line - first_index % entries_per_line) %
                          entries_per_line;
     for (; i < n && to_line_end > 0; ++i, --to_line_end) {
-        std::memcpy(p, entries.text[bytes[i]], entry_size);
-        p += entry_size;
+        p = put_entry(p, bytes[i]);
         if (to_line_end == 1)
             *p++ = '\n';
     }
     for (; n - i >= entries_per_line; i += entries_per_line) {
-        for (size_t k = 0; k < entries_per_line; ++k) {
-            std::memcpy(p, entries.text[bytes[i + k]], entry_size);
-            p += entry_size;
-        }
+        for (size_t k = 0; k < entries_per_line; ++k)
+            p = put_entry(p, bytes[i + k]);
         *p++ = '\n';
     }
-    for (; i < n; ++i) {
-        std::memcpy(p, entries.text[bytes[i]], entry_size);
-        p += entry_size;
-    }
+    for (; i < n; ++i)
+        p = put_entry(p, bytes[i]);
     return static_cast<size_t>(p - out);
 }

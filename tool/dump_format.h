@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Bytes of text that format_dump_entries() may write for `n` stream bytes.
-constexpr size_t dump_text_capacity(size_t n) { return n * 5 + n / 16 + 1; }
+// Room format_dump_entries() needs for `n` stream bytes: five characters an
+// entry, the line ends, and three bytes it may scribble past the last entry.
+constexpr size_t dump_text_capacity(size_t n) { return n * 5 + n / 16 + 1 + 3; }
 
 // Room format_dump_header() needs.
 constexpr size_t dump_header_capacity = 64;
