@@ -242,6 +242,24 @@ extern "C" int decode_step(const uint8_t *src, codec_state *state,
     uint8_t count = state->count;
     uint8_t out;
 
+    // Most calls land inside a section that goes on after this byte: hand
+    // out that byte with as little work as possible. Between the calls of
+    // a pass the window is empty (out_pos and produced are 0).
+    if (count > 1 && in_pos < src_len) {
+        state->count = static_cast<uint8_t>(count - 1);
+        if (mode == literal_mode) {
+            out = src[in_pos];
+            state->in_pos = in_pos + 1;
+            state->last = out;
+        } else {
+            out = state->last;
+        }
+        window[0] = out;
+        if (len_acc)
+            *len_acc += 1;
+        return STEP_OUTPUT_READY;
+    }
+
     for (;;) {
         if (in_pos >= src_len) {
             state->in_pos = 0;

@@ -15,6 +15,8 @@ bool compress_pass(const char *input_name, const std::string &enc_name,
     // The encoder fills the output block window by window in place: each
     // call gets the block's next 256 bytes as its window, and a full block
     // is written as it is. Only the last, open window is partly filled.
+    uint8_t *const in = buffers.in.data();
+    const size_t in_size = buffers.in.size();
     uint8_t *const block = buffers.out.data();
     const size_t block_size = buffers.out.size();
     codec_state state{};
@@ -22,13 +24,13 @@ bool compress_pass(const char *input_name, const std::string &enc_name,
     uint32_t len = 0;
     stream_size = 0;
     for (;;) {
-        const size_t n = input.read(buffers.in.data(), buffers.in.size());
+        const size_t n = input.read(in, in_size);
         if (n == 0)
             break;
         for (;;) {
             len = 0;
-            if (encode_step(block + filled, &state, buffers.in.data(),
-                            static_cast<uint32_t>(n), &len) == STEP_NEED_INPUT)
+            if (encode_step(block + filled, &state, in, static_cast<uint32_t>(n), &len) ==
+                STEP_NEED_INPUT)
                 break;
             filled += ENCODE_WINDOW_SIZE;
             if (filled == block_size) {
