@@ -242,9 +242,11 @@ extern "C" int decode_step(const uint8_t *src, codec_state *state,
     uint8_t count = state->count;
     uint8_t out;
 
+    // Between the calls of a pass the decoder's window is empty (out_pos
+    // and produced are 0): a call reports 0 bytes, or 1 in window[0].
+    //
     // Most calls land inside a section that goes on after this byte: hand
-    // out that byte with as little work as possible. Between the calls of
-    // a pass the window is empty (out_pos and produced are 0).
+    // out that byte with as little work as possible.
     if (count > 1 && in_pos < src_len) {
         state->count = static_cast<uint8_t>(count - 1);
         if (mode == literal_mode) {
@@ -265,8 +267,6 @@ extern "C" int decode_step(const uint8_t *src, codec_state *state,
             state->in_pos = 0;
             state->mode = mode;
             state->count = count;
-            if (len_acc)
-                *len_acc += state->produced;
             return STEP_NEED_INPUT;
         }
         if (count != 0) {
@@ -300,15 +300,11 @@ extern "C" int decode_step(const uint8_t *src, codec_state *state,
         }
     }
 
-    const uint32_t out_pos = state->out_pos;
-    const uint32_t produced = state->produced + 1;
-    window[out_pos] = out;
+    window[0] = out;
     if (len_acc)
-        *len_acc += produced;
+        *len_acc += 1;
     state->in_pos = in_pos;
     state->mode = mode;
     state->count = count;
-    state->out_pos = 0;
-    state->produced = 0;
     return STEP_OUTPUT_READY;
 }
