@@ -123,28 +123,27 @@ bool encoder::close_literals_for_run() {
 }
 
 // Copies literals, each different from the byte before it, while the chunk
-// and the window last. A full window closes the section: its count byte
-// must be in place before the window is handed out.
+// and the window last. The caller has seen that the first one differs from
+// `last`, and a literal section open without force_empty always has room
+// for it. A full window closes the section: its count byte must be in place
+// before the window is handed out.
 bool encoder::copy_literals(const uint8_t *src, uint32_t src_len) {
     const uint32_t n = smaller(src_len - in_pos, window_size - out_pos);
     const uint8_t *from = src + in_pos;
     uint8_t *to = window + out_pos;
-    uint32_t i = 0;
-    if (from[0] != last) {
-        // After the first byte, compare eight bytes with the eight before
-        // them at once; copy them while none repeats its predecessor.
-        to[0] = from[0];
-        i = 1;
-        while (i + 8 <= n && !has_zero_byte(load8(from + i) ^ load8(from + i - 1))) {
-            std::memcpy(to + i, from + i, 8);
-            i += 8;
-        }
-        while (i < n && from[i] != from[i - 1]) {
-            to[i] = from[i];
-            ++i;
-        }
-        last = from[i - 1];
+    to[0] = from[0];
+    // After the first byte, compare eight bytes with the eight before them
+    // at once; copy them while none repeats its predecessor.
+    uint32_t i = 1;
+    while (i + 8 <= n && !has_zero_byte(load8(from + i) ^ load8(from + i - 1))) {
+        std::memcpy(to + i, from + i, 8);
+        i += 8;
     }
+    while (i < n && from[i] != from[i - 1]) {
+        to[i] = from[i];
+        ++i;
+    }
+    last = from[i - 1];
     in_pos += i;
     out_pos += i;
     produced += i;
