@@ -1,10 +1,20 @@
 /*
- * codec.h - the mavo run-length codec: its state record, stream format and
- * the two resumable step functions.
+ * codec.h - the mavo run-length codec: its state record, stream format, the
+ * two resumable step functions, the block decoder and the size queries.
  *
  * This is the codec's only public header. It compiles as C99 and as C++, and
  * the functions have C linkage, so firmware written in C can include it and
- * call decode_step() on an array that the mavo tool dumped.
+ * decode an array that the mavo tool dumped. Installed, it is
+ * <mavo/codec.h>, with the library `mavo::codec` (CMake) or `mavo-codec`
+ * (pkg-config).
+ *
+ * Which call to use:
+ *   encode_step()   compress, in chunks of any size, into 256-byte windows.
+ *   decode_block()  expand, in chunks of any size, into a buffer of any size:
+ *                   the fast way, and the one to use in new code.
+ *   decode_step()   expand one byte per call (the original interface).
+ *   decoded_size()  how long a whole stream expands to, without expanding it.
+ *   ENCODE_BOUND(n) the longest stream n input bytes can give.
  *
  * ------------------------------------------------------------------------
  * The compressed stream
@@ -58,6 +68,7 @@
 #ifndef MAVO_CODEC_H
 #define MAVO_CODEC_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -66,6 +77,28 @@ extern "C" {
 
 /* Size in bytes of the output window that both step functions write into. */
 enum { ENCODE_WINDOW_SIZE = 256 };
+
+/*
+ * ENCODE_BOUND(n) - the longest stream that any input of n bytes can give:
+ * size a buffer that must hold a whole stream with it. A constant expression
+ * when n is one, so it can size an array. n may be of any unsigned type up
+ * to a third of its range.
+ *
+ * Why it holds: away from window ends the dearest input is pairs of equal
+ * bytes (AABBCC..): each pair is a one-byte literal section and a one-repeat
+ * run section, 3 stream bytes for 2 input bytes; longer sections cost less
+ * per input byte. The first input byte may start such a pattern alone (2
+ * stream bytes for 1). Each 256-byte window adds at most 3 count bytes that
+ * carry no input: the empty run section that follows a window filled by
+ * literals, or the empty literal and run sections that close a window whose
+ * last byte has no room for a literal, and the empty literal section that
+ * splits a run of 255 repeats. So a stream of S bytes has
+ * S <= 1.5 n + 2 + 3 S / 256, that is S <= (1.5 n + 2) * 256 / 253, and
+ * n + n/2 + n/56 + 16 is above that for every n, integer division included.
+ * The tests check it on every input shape up to 20 bytes, and the fuzzers on
+ * arbitrary input.
+ */
+#define ENCODE_BOUND(n) ((n) + (n) / 2 + (n) / 56 + 16)
 
 /* Step results. */
 enum {
@@ -145,6 +178,55 @@ int encode_step(uint8_t *window, codec_state *state, const uint8_t *src,
  */
 int decode_step(const uint8_t *src, codec_state *state, uint32_t src_len,
                 uint8_t *window, uint32_t *len_acc);
+
+/*
+ * decode_block() - expand one chunk of stream into a buffer of any size.
+ *
+ * The same pass and the same state as decode_step(), with the output going
+ * straight into @dst: literal sections are copied and runs filled in bulk.
+ * The two may be mixed in one pass, call by call: decode_step(src, s, n, w,
+ * acc) does exactly what decode_block(src, s, n, w, 1, acc) does.
+ *
+ * @src:     the chunk of compressed stream; may be null when @src_len is 0.
+ * @state:   the pass's state, zeroed before the first call.
+ * @src_len: the chunk's length in bytes; any length, any split of the stream.
+ * @dst:     where the expanded bytes go, from dst[0] on, each call afresh.
+ * @dst_cap: room in @dst, at least 1. Only dst[0 .. dst_cap - 1] is written.
+ * @len_acc: accumulator that receives the number of bytes written, or null.
+ *
+ * Returns STEP_OUTPUT_READY when @dst is full: *len_acc grew by @dst_cap.
+ * Use those bytes, then call again with the SAME chunk (and a @dst with room
+ * again, the same buffer or another).
+ *
+ * Returns STEP_NEED_INPUT when the chunk is consumed: *len_acc grew by the
+ * bytes written, 0 to @dst_cap. Use them, then call with the next chunk, or
+ * stop when there is none: the pass is complete.
+ *
+ * To expand a whole stream held in memory into a buffer that fits it
+ * (decoded_size() tells how much), make one call with the whole stream and
+ * the whole buffer: it returns STEP_NEED_INPUT, having written everything.
+ *
+ * Every byte sequence is a valid stream, as for decode_step(). A call never
+ * reads past src[@src_len - 1] nor writes past dst[@dst_cap - 1], and it
+ * always returns. A @dst_cap of 0 is a caller's mistake: the call then
+ * changes nothing and returns 0, which is neither step result.
+ */
+int decode_block(const uint8_t *src, codec_state *state, uint32_t src_len,
+                 uint8_t *dst, uint32_t dst_cap, uint32_t *len_acc);
+
+/*
+ * decoded_size() - the number of bytes a whole stream expands to.
+ *
+ * @src:     the whole stream (not a chunk); may be null when @src_len is 0.
+ * @src_len: its length in bytes.
+ *
+ * Reads the count bytes only and writes nothing, so it is cheap next to
+ * decoding. Any byte sequence has a size: a literal section cut short counts
+ * the bytes that are there, as the decoder would give them. The result can
+ * exceed what 32 bits hold (each stream byte may stand for up to 255 output
+ * bytes); compare it with your buffer before decoding into it.
+ */
+uint64_t decoded_size(const uint8_t *src, size_t src_len);
 
 #ifdef __cplusplus
 }

@@ -2,7 +2,8 @@
 // encode_step: the stream is the one a single chunk gives, matches the
 // byte-at-a-time model call by call, keeps its window structure (every
 // 256-byte window begins with a count byte, so no literal section holds
-// more than 255 bytes), and decodes back to the input.
+// more than 255 bytes), stays within ENCODE_BOUND, and decodes back to the
+// input.
 #include "chunk_plan.h"
 #include "reference_codec.h"
 
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     stream.insert(stream.end(), window.get(), window.get() + len);
 
     if (stream != encode_all(input, whole_input()) ||
-        !windows_begin_with_count_bytes(stream) || decode_all(stream, fixed_chunks(3)) != input)
+        !windows_begin_with_count_bytes(stream) || stream.size() > ENCODE_BOUND(input.size()) ||
+        decode_all(stream, fixed_chunks(3)) != input)
         std::abort();
     return 0;
 }

@@ -1,6 +1,8 @@
 // codec_property_test.cpp - properties over many generated inputs: the real
 // steps match the byte-at-a-time model call by call in any chunking, the
-// stream keeps its window structure, and decoding gives the input back.
+// block decoder gives the same in any chunking and any buffer size, the
+// stream keeps its window structure and its bound, the size query is exact,
+// and decoding gives the input back.
 #include "lockstep.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +74,16 @@ chunker chunking(int kind, rng_t &rng) {
     }
 }
 
+// Buffer sizes for decode_block(): one byte, random, or larger than any
+// output here.
+capacity_plan capacities(int kind, rng_t &rng) {
+    switch (kind) {
+    case 0: return [] { return 1u; };
+    case 1: return [&rng] { return uniform(rng, 1, 600); };
+    default: return [&rng] { return uniform(rng, 1, 3) == 1 ? uniform(rng, 1, 40) : 80000u; };
+    }
+}
+
 TEST(CodecProperties, EveryChunkingGivesTheSameStreamAndTheInputBack) {
     rng_t rng(20261209);
     for (int round = 0; round < 300; ++round) {
@@ -81,12 +93,18 @@ TEST(CodecProperties, EveryChunkingGivesTheSameStreamAndTheInputBack) {
         const bytes expected = encode_all(input, whole_input());
         ASSERT_TRUE(windows_begin_with_count_bytes(expected)) << "round " << round;
         ASSERT_EQ(read_stream_directly(expected), input) << "round " << round;
+        ASSERT_LE(expected.size(), ENCODE_BOUND(input.size())) << "round " << round;
+        ASSERT_EQ(decoded_size(expected.data(), expected.size()), input.size())
+            << "round " << round;
 
         for (int kind = 0; kind < 3; ++kind) {
             ASSERT_EQ(encode_in_lockstep(input, chunking(kind, rng)), expected)
                 << "round " << round << ", chunking " << kind;
             ASSERT_EQ(decode_in_lockstep(expected, chunking(kind, rng)), input)
                 << "round " << round << ", chunking " << kind;
+            ASSERT_EQ(decode_in_blocks(expected, chunking(kind, rng), capacities(kind, rng)),
+                      input)
+                << "round " << round << ", chunking and buffers " << kind;
         }
     }
 }
@@ -96,10 +114,16 @@ TEST(CodecProperties, DecoderReadsArbitraryBytesSafely) {
     for (int round = 0; round < 300; ++round) {
         const bytes stream = round % 2 ? random_bytes(rng, uniform(rng, 0, 2000))
                                        : two_symbols(rng, uniform(rng, 0, 200));
-        for (int kind = 0; kind < 3; ++kind)
-            ASSERT_EQ(decode_in_lockstep(stream, chunking(kind, rng)),
-                      read_stream_directly(stream))
+        const bytes expected = read_stream_directly(stream);
+        ASSERT_EQ(decoded_size(stream.data(), stream.size()), expected.size())
+            << "round " << round;
+        for (int kind = 0; kind < 3; ++kind) {
+            ASSERT_EQ(decode_in_lockstep(stream, chunking(kind, rng)), expected)
                 << "round " << round << ", chunking " << kind;
+            ASSERT_EQ(decode_in_blocks(stream, chunking(kind, rng), capacities(2 - kind, rng)),
+                      expected)
+                << "round " << round << ", chunking and buffers " << kind;
+        }
     }
 }
 

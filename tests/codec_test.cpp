@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <ostream>
@@ -123,7 +124,75 @@ TEST(Decoder, ReadsStreamsTheEncoderNeverWrites) {
     for (const decoder_case &c : cases) {
         EXPECT_EQ(decode_all(c.stream, whole_input()), c.output) << c.what;
         EXPECT_EQ(decode_all(c.stream, fixed_chunks(1)), c.output) << c.what;
+        EXPECT_EQ(decode_in_blocks(c.stream, whole_input(), [] { return 1000u; }), c.output)
+            << c.what;
+        EXPECT_EQ(decoded_size(c.stream.data(), c.stream.size()), c.output.size()) << c.what;
     }
+}
+
+TEST(Decoder, BlockDecodesAWholeStreamInOneCall) {
+    const bytes input = bytes{1, 2, 3} + repeat(9, 600) + ascending(300);
+    const bytes stream = encode_all(input, whole_input());
+    ASSERT_EQ(decoded_size(stream.data(), stream.size()), input.size());
+    bytes out(input.size());
+    codec_state state{};
+    uint32_t len = 0;
+    EXPECT_EQ(decode_block(stream.data(), &state, static_cast<uint32_t>(stream.size()),
+                           out.data(), static_cast<uint32_t>(out.size()), &len),
+              STEP_OUTPUT_READY);
+    EXPECT_EQ(len, input.size());
+    EXPECT_EQ(out, input);
+    // The buffer was exactly full; the next call finds the stream used up.
+    len = 0;
+    EXPECT_EQ(decode_block(stream.data(), &state, static_cast<uint32_t>(stream.size()),
+                           out.data(), 1, &len),
+              STEP_NEED_INPUT);
+    EXPECT_EQ(len, 0u);
+}
+
+TEST(Decoder, BlockWithNoRoomChangesNothing) {
+    const uint8_t stream[] = {0x01, 0x41, 0x03};
+    codec_state state{};
+    uint8_t out = 0x5A;
+    uint32_t len = 0;
+    EXPECT_EQ(decode_block(stream, &state, 3, &out, 0, &len), 0);
+    const codec_state zero{};
+    EXPECT_EQ(std::memcmp(&state, &zero, sizeof state), 0);
+    EXPECT_EQ(len, 0u);
+    EXPECT_EQ(out, 0x5A);
+}
+
+TEST(EncodeBound, HoldsForEveryInputShapeUpTo20Bytes) {
+    // The stream depends only on which input bytes repeat the byte before
+    // them, and inputs of the two bytes 0 and 1 give every such pattern.
+    for (uint32_t n = 0; n <= 20; ++n) {
+        uint32_t longest = 0;
+        bytes input(n);
+        for (uint32_t bits = 0; bits < (1u << n); ++bits) {
+            for (uint32_t i = 0; i < n; ++i)
+                input[i] = static_cast<uint8_t>((bits >> i) & 1);
+            codec_state state{};
+            uint8_t window[ENCODE_WINDOW_SIZE];
+            uint32_t len = 0;
+            encode_step(window, &state, input.data(), n, &len);
+            longest = std::max(longest, len);
+        }
+        EXPECT_LE(longest, ENCODE_BOUND(n)) << n << " bytes";
+    }
+}
+
+TEST(EncodeBound, HoldsForPairsAcrossWindowEnds) {
+    // Pairs of equal bytes are the dearest input; a literal prefix of every
+    // length shifts them against the window ends.
+    for (size_t prefix = 0; prefix <= 300; ++prefix) {
+        bytes input = ascending(prefix);
+        while (input.size() < prefix + 4000)
+            input.insert(input.end(), 2, static_cast<uint8_t>(input.size() / 2 + 1));
+        const size_t size = encode_all(input, whole_input()).size();
+        ASSERT_LE(size, ENCODE_BOUND(input.size())) << "prefix " << prefix;
+        ASSERT_GE(size, input.size() * 3 / 2 - prefix / 2) << "not the dearest input";
+    }
+    static_assert(ENCODE_BOUND(1000000u) <= 1520016u, "the bound is not tight");
 }
 
 TEST(Encoder, EmptyFirstChunkReadsNothingAndLeavesTheStateZeroed) {

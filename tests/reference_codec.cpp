@@ -3,6 +3,7 @@
 #include "reference_codec.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -221,7 +222,11 @@ bytes decode_all(const bytes &stream, const chunker &next_chunk) {
     while (pos < stream.size()) {
         const uint32_t n = static_cast<uint32_t>(
             std::min<size_t>(next_chunk(), stream.size() - pos));
-        for (;;) {
+        // One call per output byte, at most 255 of them per stream byte: a
+        // decoder that goes on past that would never end.
+        for (size_t calls = 0;; ++calls) {
+            if (calls > 256 * (size_t{n} + 1))
+                throw std::runtime_error("decode_step does not finish a chunk");
             uint32_t len = 0;
             const int result =
                 decode_step(stream.data() + pos, &state, n, window, &len);

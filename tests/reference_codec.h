@@ -3,7 +3,7 @@
 // that run a whole pass over a chunked input.
 #pragma once
 
-#include "codec/codec.h"
+#include <mavo/codec.h>
 
 #include <cstddef>
 #include <cstdint>
