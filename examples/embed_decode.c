@@ -5,13 +5,14 @@
  * 1. `mavo asset.bin` writes asset.bin.csv: a size comment, then the
  *    compressed stream as "0x..," entries.
  * 2. Include that file as the body of an array (below).
- * 3. Build with codec/codec.c* and feed the array to decode_step() in one
- *    chunk, taking each byte it hands back.
+ * 3. Link with mavo::codec and feed the array to decode_step() in one
+ *    chunk, taking each byte it hands back (embed_decode.cpp does the same
+ *    with decode_block(), the faster way, in one call).
  *
  * This program writes the expanded bytes to the file named on its command
  * line. Firmware would store them in RAM or send them to a device instead.
  */
-#include "codec/codec.h"
+#include <mavo/codec.h>
 
 #include <stdio.h>
 

@@ -1,7 +1,7 @@
 // embed_decode.cpp - the C example's twin for C++ programs: carry a file
 // inside the program as a mavo array dump and expand it at run time into a
 // std::vector. See embed_decode.c for the steps.
-#include "codec/codec.h"
+#include <mavo/codec.h>
 
 #include <cstdio>
 #include <fstream>
@@ -14,18 +14,16 @@ const unsigned char data[] = {
 #include "asset.bin.csv"
 };
 
-// Expands a whole stream held in memory.
+// Expands a whole stream held in memory: sized first, then in one call.
 std::vector<unsigned char> expand(const unsigned char *stream, uint32_t size) {
-    std::vector<unsigned char> out;
+    std::vector<unsigned char> out(static_cast<size_t>(decoded_size(stream, size)));
+    if (out.empty())
+        return out;
     codec_state state{};
-    uint8_t window[ENCODE_WINDOW_SIZE];
-    for (;;) {
-        uint32_t len = 0;
-        const int result = decode_step(stream, &state, size, window, &len);
-        out.insert(out.end(), window, window + len);
-        if (result == STEP_NEED_INPUT)
-            return out;
-    }
+    uint32_t len = 0;
+    decode_block(stream, &state, size, out.data(), static_cast<uint32_t>(out.size()), &len);
+    out.resize(len);
+    return out;
 }
 
 } // namespace
