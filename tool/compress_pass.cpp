@@ -1,5 +1,5 @@
 // compress_pass.cpp - the first pass: input file -> .enc stream.
-#include "codec/codec.h"
+#include <mavo/codec.h>
 #include "files.h"
 #include "messages.h"
 #include "passes.h"

@@ -1,38 +1,8 @@
 // verify_pass.cpp - the third pass: .enc stream -> .dec copy of the input.
-#include "codec/codec.h"
+#include <mavo/codec.h>
 #include "files.h"
 #include "messages.h"
 #include "passes.h"
-#include "tuning.h"
-
-namespace {
-
-// Expands the chunk into [out, end) until the chunk is used up (sets
-// `chunk_done`) or the block is full; returns the new end of the output.
-// With one decode_step() call per output byte this loop is the whole pass,
-// so it is a function of its own, kept out of line: inlined into a larger
-// caller, its few values no longer all fit in registers.
-MAVO_NOINLINE uint8_t *expand_chunk(const uint8_t *in, uint32_t n, codec_state &state,
-                                    uint8_t *out, uint8_t *end, bool &chunk_done) {
-    codec_state local = state;
-    for (;;) {
-        uint32_t len = 0;
-        const int result = decode_step(in, &local, n, out, &len);
-        out += len;
-        if (result == STEP_NEED_INPUT) {
-            chunk_done = true;
-            break;
-        }
-        if (out == end) {
-            chunk_done = false;
-            break;
-        }
-    }
-    state = local;
-    return out;
-}
-
-} // namespace
 
 bool verify_pass(const std::string &enc_name, const std::string &dec_name,
                  work_buffers &buffers) {
@@ -43,35 +13,33 @@ bool verify_pass(const std::string &enc_name, const std::string &dec_name,
                          dec_name, "wb"))
         return false;
 
-    // The decoder hands back one byte per call, written straight into the
-    // output block: its window is the block's next free byte.
+    // The decoder expands each chunk straight into the output block, and a
+    // full block is written as it is.
     uint8_t *const in = buffers.in.data();
     uint8_t *const block = buffers.out.data();
-    uint8_t *const block_end = block + buffers.out.size();
-    uint8_t *out = block;
+    const uint32_t block_size = static_cast<uint32_t>(buffers.out.size());
+    uint32_t filled = 0;
     codec_state state{};
     uint64_t total = 0;
     for (;;) {
         const size_t n = enc.read(in, buffers.in.size());
         if (n == 0)
             break;
-        bool chunk_done = false;
-        while (!chunk_done) {
-            out = expand_chunk(in, static_cast<uint32_t>(n), state, out, block_end,
-                               chunk_done);
-            if (out == block_end) {
-                if (!dec.write(block, buffers.out.size()))
-                    return write_failed(dec);
-                total += buffers.out.size();
-                out = block;
-            }
+        for (;;) {
+            const int result = decode_block(in, &state, static_cast<uint32_t>(n),
+                                            block + filled, block_size - filled, &filled);
+            if (result == STEP_NEED_INPUT)
+                break;
+            if (!dec.write(block, block_size))
+                return write_failed(dec);
+            total += block_size;
+            filled = 0;
         }
     }
     if (enc.failed()) {
         say(msg::compressed_read_failed);
         return false;
     }
-    const size_t filled = static_cast<size_t>(out - block);
     if (!write_last(dec, block, filled))
         return false;
     total += filled;
