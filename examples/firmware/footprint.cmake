@@ -1,0 +1,33 @@
+# Prints the code size of each codec function in each of LIBRARIES (the
+# codec at -Os for one CPU each), and fails when the decoders outgrow their
+# budget or call anything but the C library's memory functions.
+set(budget_decode_step 192)
+set(budget_decode_block 320)
+set(failed FALSE)
+foreach(library IN LISTS LIBRARIES)
+    get_filename_component(name "${library}" NAME_WE)
+    execute_process(COMMAND "${NM}" --size-sort -S "${library}" OUTPUT_VARIABLE sizes
+        COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND "${NM}" -u "${library}" OUTPUT_VARIABLE calls
+        COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX MATCHALL "[0-9a-f]+ [0-9a-f]+ [Tt] [A-Za-z_0-9]+" entries "${sizes}")
+    foreach(entry IN LISTS entries)
+        string(REGEX MATCH "^[0-9a-f]+ ([0-9a-f]+) [Tt] (.+)$" ignored "${entry}")
+        math(EXPR bytes "0x${CMAKE_MATCH_1}")
+        set(function "${CMAKE_MATCH_2}")
+        message(STATUS "${name} ${function}: ${bytes} bytes")
+        if(DEFINED budget_${function} AND bytes GREATER budget_${function}
+           AND name MATCHES "cortex-m0")
+            message(SEND_ERROR "${function} is ${bytes} bytes on Cortex-M0, over its ${budget_${function}}")
+        endif()
+    endforeach()
+    # The decoder's object lists its calls apart from the encoder's.
+    string(REGEX MATCH "decoder[^:]*:([^:]*)" decoder_calls "${calls}")
+    string(REGEX MATCHALL "U [A-Za-z_0-9]+" decoder_calls "${CMAKE_MATCH_1}")
+    message(STATUS "${name} decoder calls: ${decoder_calls}")
+    foreach(call IN LISTS decoder_calls)
+        if(NOT call MATCHES "^U (memcpy|memset|memmove)$")
+            message(SEND_ERROR "the decoder calls ${call}")
+        endif()
+    endforeach()
+endforeach()
