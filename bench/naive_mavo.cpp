@@ -2,7 +2,7 @@
 // benchmark to measure mavo against: one byte per fread, one fprintf per
 // dump entry, one fwrite per decoded byte. Same codec, same files, same
 // console text; no error handling beyond the opens.
-#include "codec/codec.h"
+#include <mavo/codec.h>
 #include "dump_format.h"
 #include "messages.h"
 
