@@ -1,6 +1,7 @@
 # What `cmake --install` puts in place: the mavo tool, the codec library and
 # its header as <mavo/codec.h>, the CMake package `mavo` (targets mavo::codec
-# and mavo::mavo) and the pkg-config module `mavo-codec`.
+# and mavo::mavo, the function mavo_add_assets) and the pkg-config module
+# `mavo-codec`.
 include(CMakePackageConfigHelpers)
 
 set(MAVO_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/mavo"
@@ -25,6 +26,8 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
 install(FILES
     "${PROJECT_BINARY_DIR}/mavoConfig.cmake"
     "${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
+    "${CMAKE_CURRENT_LIST_DIR}/MavoAssets.cmake"
+    "${CMAKE_CURRENT_LIST_DIR}/MavoAssetStep.cmake"
     DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 
 # pkg-config, for builds without CMake. The prefix is found from the

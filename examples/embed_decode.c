@@ -2,12 +2,12 @@
  * embed_decode.c - how to carry a file inside a C program with mavo, and
  * get it back at run time.
  *
- * 1. `mavo asset.bin` writes asset.bin.csv: a size comment, then the
- *    compressed stream as "0x..," entries.
- * 2. Include that file as the body of an array (below).
- * 3. Link with mavo::codec and feed the array to decode_step() in one
- *    chunk, taking each byte it hands back (embed_decode.cpp does the same
- *    with decode_block(), the faster way, in one call).
+ * 1. In CMake, mavo_add_assets(program FILES asset.bin) runs mavo on the
+ *    file at build time and compiles its stream into the program as the
+ *    array asset_bin, declared in asset_bin.h with its sizes.
+ * 2. Feed the array to decode_step() in one chunk, taking each byte it hands
+ *    back (embed_decode.cpp does the same with decode_block(), the faster
+ *    way, in one call).
  *
  * This program writes the expanded bytes to the file named on its command
  * line. Firmware would store them in RAM or send them to a device instead.
@@ -16,9 +16,7 @@
 
 #include <stdio.h>
 
-static const unsigned char data[] = {
-#include "asset.bin.csv"
-};
+#include "asset_bin.h"
 
 int main(int argc, char **argv)
 {
@@ -42,7 +40,7 @@ int main(int argc, char **argv)
        byte in window[0]; STEP_NEED_INPUT means the array is used up. */
     do {
         uint32_t len = 0;
-        result = decode_step(data, &state, (uint32_t)sizeof data, window, &len);
+        result = decode_step(asset_bin, &state, ASSET_BIN_SIZE, window, &len);
         if (len > 0 && fwrite(window, 1, len, out) != len)
             break;
         size += len;
@@ -52,6 +50,6 @@ int main(int argc, char **argv)
         perror(argv[1]);
         return 1;
     }
-    printf("%lu bytes from a %lu-byte array\n", size, (unsigned long)sizeof data);
+    printf("%lu bytes from a %lu-byte array\n", size, (unsigned long)ASSET_BIN_SIZE);
     return 0;
 }

@@ -8,11 +8,9 @@
 #include <iostream>
 #include <vector>
 
-namespace {
+#include "asset_bin.h"
 
-const unsigned char data[] = {
-#include "asset.bin.csv"
-};
+namespace {
 
 // Expands a whole stream held in memory: sized first, then in one call.
 std::vector<unsigned char> expand(const unsigned char *stream, uint32_t size) {
@@ -33,7 +31,7 @@ int main(int argc, char **argv) {
         std::cerr << "usage: " << argv[0] << " OUTPUT\n";
         return 1;
     }
-    const std::vector<unsigned char> asset = expand(data, sizeof data);
+    const std::vector<unsigned char> asset = expand(asset_bin, ASSET_BIN_SIZE);
     std::ofstream out(argv[1], std::ios::binary);
     out.write(reinterpret_cast<const char *>(asset.data()),
               static_cast<std::streamsize>(asset.size()));
@@ -42,6 +40,6 @@ int main(int argc, char **argv) {
         std::perror(argv[1]);
         return 1;
     }
-    std::cout << asset.size() << " bytes from a " << sizeof data << "-byte array\n";
+    std::cout << asset.size() << " bytes from a " << ASSET_BIN_SIZE << "-byte array\n";
     return 0;
 }

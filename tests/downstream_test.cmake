@@ -4,6 +4,10 @@
 #                      project with find_package, then with pkg-config alone
 #   MODE=subdirectory  builds the project with mavo's sources (SOURCE_DIR)
 #                      taken in by add_subdirectory
+# In both, mavo_add_assets() embeds assets made here: they must come back
+# byte for byte, a second build must do nothing, an edited asset must be
+# dumped again alone, and bad calls must fail at configure time. In package
+# mode a failing mavo must fail the build and leave no generated file.
 # GENERATOR is the generator the project is built with.
 function(run)
     execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -11,11 +15,50 @@ function(run)
         string(REPLACE ";" " " command "${ARGV}")
         message(FATAL_ERROR "${command} failed (${status}):\n${out}")
     endif()
+    set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_failure what expected_text)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(status EQUAL 0)
+        message(FATAL_ERROR "${what} did not fail:\n${out}")
+    endif()
+    string(REPLACE "\n" " " flat "${out}")
+    string(REGEX REPLACE " +" " " flat "${flat}")
+    foreach(text IN LISTS expected_text)
+        string(FIND "${flat}" "${text}" found)
+        if(found EQUAL -1)
+            message(FATAL_ERROR "${what} failed without naming ${text}:\n${out}")
+        endif()
+    endforeach()
+endfunction()
+
+# The assets: bitmap-like rows, an empty file, a name with a leading digit
+# and a dash, and a second logo.bin elsewhere (for the clash).
+function(make_assets dir)
+    set(rows "")
+    foreach(i RANGE 40)
+        string(REPEAT "A" ${i} run)
+        string(APPEND rows "${run}xyz${i}")
+    endforeach()
+    file(WRITE "${dir}/logo.bin" "${rows}")
+    file(WRITE "${dir}/empty.bin" "")
+    string(REPEAT "font" 50 font)
+    file(WRITE "${dir}/2-font.bin" "${font}")
+    file(WRITE "${dir}/more/logo.bin" "other")
+endfunction()
+
+# The lines of a build's output that say mavo ran.
+function(dumps_in output out)
+    string(REGEX MATCHALL "mavo: [^\n]*" lines "${output}")
+    set(${out} "${lines}" PARENT_SCOPE)
 endfunction()
 
 set(project "${SOURCE_DIR}/tests/downstream")
+set(assets "${WORK}/assets")
+set(build "${WORK}/build")
 file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
+make_assets("${assets}")
 
 if(MODE STREQUAL "package")
     set(prefix "${WORK}/prefix")
@@ -27,17 +70,46 @@ if(MODE STREQUAL "package")
     endif()
     file(GLOB_RECURSE installed RELATIVE "${prefix}" "${prefix}/*")
     foreach(expected bin/mavo libmavo_codec.a mavoConfig.cmake mavoConfigVersion.cmake
-                     mavoTargets.cmake pkgconfig/mavo-codec.pc)
+                     mavoTargets.cmake MavoAssets.cmake pkgconfig/mavo-codec.pc)
         if(NOT installed MATCHES "(^|;)[^;]*${expected}(;|$)")
             message(FATAL_ERROR "${expected} was not installed: ${installed}")
         endif()
     endforeach()
+    set(use_mavo "-DCMAKE_PREFIX_PATH=${prefix}")
+else()
+    set(use_mavo "-DMAVO_SOURCE_DIR=${SOURCE_DIR}")
+endif()
 
-    run("${CMAKE_COMMAND}" -S "${project}" -B "${WORK}/build" -G "${GENERATOR}"
-        "-DCMAKE_PREFIX_PATH=${prefix}")
-    run("${CMAKE_COMMAND}" --build "${WORK}/build")
-    run("${WORK}/build/consumer")
+set(configure "${CMAKE_COMMAND}" -S "${project}" -G "${GENERATOR}" "${use_mavo}"
+    "-DASSET_DIR=${assets}")
+run(${configure} -B "${build}")
+run("${CMAKE_COMMAND}" --build "${build}")
+run("${build}/consumer")
+run("${build}/assets" "${assets}")
 
+# Nothing changed: nothing to do.
+run("${CMAKE_COMMAND}" --build "${build}")
+dumps_in("${output}" dumps)
+if(dumps OR output MATCHES "Building")
+    message(FATAL_ERROR "a build with nothing changed did work:\n${output}")
+endif()
+
+# One asset edited: that one is dumped again, alone.
+file(APPEND "${assets}/logo.bin" "edited")
+run("${CMAKE_COMMAND}" --build "${build}")
+dumps_in("${output}" dumps)
+if(NOT dumps STREQUAL "mavo: logo.bin -> logo_bin")
+    message(FATAL_ERROR "editing logo.bin dumped [${dumps}]:\n${output}")
+endif()
+run("${build}/assets" "${assets}")
+
+# Calls that must fail at configure time, naming the files.
+expect_failure("an asset that does not exist" "${assets}/missing.bin"
+    ${configure} -B "${WORK}/missing" -DBREAK=missing)
+expect_failure("two assets with one symbol" "${assets}/logo.bin;${assets}/more/logo.bin"
+    ${configure} -B "${WORK}/duplicate" -DBREAK=duplicate)
+
+if(MODE STREQUAL "package")
     # Without CMake: the compiler and pkg-config alone.
     find_program(PKG_CONFIG pkg-config REQUIRED)
     file(GLOB_RECURSE pc_file "${prefix}/*/mavo-codec.pc")
@@ -48,9 +120,20 @@ if(MODE STREQUAL "package")
     separate_arguments(flags UNIX_COMMAND "${flags}")
     run("${C_COMPILER}" -std=c99 "${project}/consumer.c" -o "${WORK}/pkg-consumer" ${flags})
     run("${WORK}/pkg-consumer")
-else()
-    run("${CMAKE_COMMAND}" -S "${project}" -B "${WORK}/build" -G "${GENERATOR}"
-        "-DMAVO_SOURCE_DIR=${SOURCE_DIR}")
-    run("${CMAKE_COMMAND}" --build "${WORK}/build")
-    run("${WORK}/build/consumer")
+
+    # mavo failing (here a file size limit stops its dump): the build fails
+    # and leaves no dump or header behind, then recovers once mavo works.
+    set(wrapper "${WORK}/limited-mavo")
+    file(WRITE "${wrapper}" "#!/bin/sh\nulimit -f 1\nexec '${prefix}/bin/mavo' \"$@\"\n")
+    file(CHMOD "${wrapper}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+    run(${configure} -B "${build}" "-DMAVO_EXECUTABLE=${wrapper}")
+    expect_failure("a build whose mavo fails" "mavo failed on ${assets}/logo.bin"
+        "${CMAKE_COMMAND}" --build "${build}")
+    file(GLOB_RECURSE left "${build}/mavo_assets/*logo_bin.h" "${build}/mavo_assets/*logo_bin.csv")
+    if(left)
+        message(FATAL_ERROR "a failed dump left ${left}")
+    endif()
+    run(${configure} -B "${build}" "-DMAVO_EXECUTABLE=${prefix}/bin/mavo")
+    run("${CMAKE_COMMAND}" --build "${build}")
+    run("${build}/assets" "${assets}")
 endif()

@@ -10,11 +10,8 @@
 #define XXH_INLINE_ALL /* header-only: nothing to link */
 #include "xxhash.h"
 
-#include "asset_expected.h" /* ASSET_SIZE and ASSET_XXH32 of the original */
-
-static const unsigned char asset[] = {
-#include "asset.bin.csv"
-};
+#include "asset_bin.h"       /* the dump, from mavo_add_assets() */
+#include "asset_expected.h"  /* ASSET_XXH32, the original's checksum */
 
 /* What an expansion gave: its length and checksum. */
 struct expansion {
@@ -35,11 +32,11 @@ static struct expansion expand_by_steps(void)
     struct expansion result;
 
     XXH32_reset(&hash, 0);
-    for (pos = 0; pos < sizeof asset; pos += CHUNK) {
-        const uint32_t n = sizeof asset - pos < CHUNK ? sizeof asset - pos : CHUNK;
+    for (pos = 0; pos < ASSET_BIN_SIZE; pos += CHUNK) {
+        const uint32_t n = ASSET_BIN_SIZE - pos < CHUNK ? ASSET_BIN_SIZE - pos : CHUNK;
         for (;;) {
             uint32_t len = 0;
-            if (decode_step(asset + pos, &state, n, &byte, &len) == STEP_NEED_INPUT)
+            if (decode_step(asset_bin + pos, &state, n, &byte, &len) == STEP_NEED_INPUT)
                 break;
             XXH32_update(&hash, &byte, len);
             size += len;
@@ -59,12 +56,12 @@ static struct expansion expand_by_blocks(void)
     struct expansion result;
 
     XXH32_reset(&hash, 0);
-    for (pos = 0; pos < sizeof asset; pos += CHUNK) {
-        const uint32_t n = sizeof asset - pos < CHUNK ? sizeof asset - pos : CHUNK;
+    for (pos = 0; pos < ASSET_BIN_SIZE; pos += CHUNK) {
+        const uint32_t n = ASSET_BIN_SIZE - pos < CHUNK ? ASSET_BIN_SIZE - pos : CHUNK;
         int step;
         do {
             uint32_t len = 0;
-            step = decode_block(asset + pos, &state, n, buffer, sizeof buffer, &len);
+            step = decode_block(asset_bin + pos, &state, n, buffer, sizeof buffer, &len);
             XXH32_update(&hash, buffer, len);
             size += len;
         } while (step == STEP_OUTPUT_READY);
@@ -76,7 +73,7 @@ static struct expansion expand_by_blocks(void)
 
 static int report(const char *how, struct expansion got)
 {
-    const int ok = got.size == ASSET_SIZE && got.checksum == ASSET_XXH32;
+    const int ok = got.size == ASSET_BIN_DECODED_SIZE && got.checksum == ASSET_XXH32;
     printf("%s: %lu bytes, XXH32 %08lx: %s\n", how, (unsigned long)got.size,
            (unsigned long)got.checksum, ok ? "ok" : "MISMATCH");
     return ok;
@@ -86,8 +83,8 @@ int main(void)
 {
     int ok;
     printf("mavo on Cortex-M3: a %lu-byte dump of a %lu-byte asset (decoded_size says %lu)\n",
-           (unsigned long)sizeof asset, (unsigned long)ASSET_SIZE,
-           (unsigned long)decoded_size(asset, sizeof asset));
+           (unsigned long)ASSET_BIN_SIZE, (unsigned long)ASSET_BIN_DECODED_SIZE,
+           (unsigned long)decoded_size(asset_bin, ASSET_BIN_SIZE));
     ok = report("decode_step", expand_by_steps());
     ok = report("decode_block", expand_by_blocks()) && ok;
     return ok ? 0 : 1;
