@@ -44,7 +44,7 @@ bool naive_compress(const char *input_name, const std::string &enc_name, uint64_
 bool naive_dump(const std::string &enc_name, const std::string &csv_name, uint64_t total) {
     say(msg::dumping);
     FILE *in = std::fopen(enc_name.c_str(), "rb");
-    FILE *out = in ? std::fopen(csv_name.c_str(), "wt") : nullptr;
+    FILE *out = in ? std::fopen(csv_name.c_str(), "w") : nullptr;
     if (!out)
         return false;
     char header[dump_header_capacity];

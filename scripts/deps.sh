@@ -24,4 +24,4 @@ need_packages() {
 }
 
 # The packages every build needs.
-BUILD_PACKAGES=(cmake ninja-build g++)
+BUILD_PACKAGES=(cmake ninja-build g++ libxxhash-dev)

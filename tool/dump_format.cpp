@@ -1,8 +1,6 @@
 // dump_format.cpp - formats the array dump from a table of entries.
 #include "dump_format.h"
 
-#include "messages.h"
-
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -42,8 +40,25 @@ char *put_entry(char *p, uint8_t byte) {
 
 } // namespace
 
+size_t format_kilobytes_one_decimal(uint64_t bytes, char *out) {
+    // Work on whole kilobytes and the remainder apart, so nothing overflows.
+    uint64_t whole = bytes / 1024;
+    const uint64_t rest_tenths_x1024 = (bytes % 1024) * 10;
+    uint64_t tenth = rest_tenths_x1024 / 1024;
+    const uint64_t left = rest_tenths_x1024 % 1024;
+    if (left > 512 || (left == 512 && tenth % 2 == 1))
+        ++tenth;
+    if (tenth == 10) {
+        ++whole;
+        tenth = 0;
+    }
+    const int n = std::snprintf(out, kilobytes_text_capacity, "%" PRIu64 ".%u", whole,
+                                static_cast<unsigned>(tenth));
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
 size_t format_dump_header(uint64_t stream_size, char *out) {
-    char kilobytes[24];
+    char kilobytes[kilobytes_text_capacity];
     format_kilobytes_one_decimal(stream_size, kilobytes);
     const int n = std::snprintf(out, dump_header_capacity,
                                 "/* %" PRIu64 "byte(%sKB) */\n", stream_size,

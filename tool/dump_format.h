@@ -12,6 +12,14 @@ constexpr size_t dump_text_capacity(size_t n) { return n * 5 + n / 16 + 1 + 3; }
 // Room format_dump_header() needs.
 constexpr size_t dump_header_capacity = 64;
 
+// Room format_kilobytes_one_decimal() needs: 20 digits, a point, a digit.
+constexpr size_t kilobytes_text_capacity = 24;
+
+// Writes bytes / 1024 with one decimal, rounded to nearest with halves to
+// even, so that every platform prints the same text (the header's KB
+// figure). Returns the length written.
+size_t format_kilobytes_one_decimal(uint64_t bytes, char *out);
+
 // Writes "/* %ubyte(%.1fKB) */\n" for the stream's size; returns its length.
 size_t format_dump_header(uint64_t stream_size, char *out);
 

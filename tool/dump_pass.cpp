@@ -3,18 +3,19 @@
 #include "messages.h"
 #include "passes.h"
 
-bool dump_pass(const std::string &enc_name, const std::string &csv_name,
-               uint64_t stream_size, work_buffers &buffers) {
+bool dump_pass(const native_string &enc_name, const native_string &csv_name,
+               const run_record &record, work_buffers &buffers) {
     say(msg::dumping);
     // Text mode: on Windows every line end becomes CR LF.
     input_file enc;
     output_file csv;
-    if (!open_pass_files(enc, enc_name.c_str(), msg::compressed_open_failed, csv,
-                         csv_name, "wt"))
+    if (!open_input(enc, enc_name, msg::compressed_open_failed) ||
+        !open_output(csv, csv_name, output_file::mode::text, record.input))
         return false;
 
+    // The header states the size the compress pass wrote.
     char header[dump_header_capacity];
-    bool written = csv.write(header, format_dump_header(stream_size, header));
+    bool written = csv.write(header, format_dump_header(record.stream_size, header));
     uint64_t index = 0;
     while (written) {
         const size_t n = enc.read(buffers.in.data(), buffers.in.size());
@@ -26,13 +27,13 @@ bool dump_pass(const std::string &enc_name, const std::string &csv_name,
         index += n;
     }
     if (!written)
-        return write_failed(csv);
+        return report_write_failure(csv);
     if (enc.failed()) {
         say(msg::compressed_read_failed);
         return false;
     }
-    if (!csv.flush())
-        return write_failed(csv);
+    if (!finish_output(csv, header, 0))
+        return false;
     say(msg::done);
-    return close_output(csv);
+    return true;
 }

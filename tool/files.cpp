@@ -6,8 +6,8 @@ input_file::~input_file() {
         std::fclose(file_);
 }
 
-bool input_file::open(const char *name) {
-    file_ = std::fopen(name, "rb");
+bool input_file::open(const native_string &name) {
+    file_ = open_for_reading(name);
     return file_ != nullptr;
 }
 
@@ -17,19 +17,16 @@ size_t input_file::read(void *into, size_t size) {
 
 bool input_file::failed() const { return std::ferror(file_) != 0; }
 
-output_file::~output_file() {
-    if (file_)
-        std::fclose(file_);
-    if (!name_.empty() && !keep_)
-        std::remove(name_.c_str());
-}
+file_identity input_file::identity() const { return identity_of(file_); }
 
-bool output_file::open(const std::string &name, const char *mode) {
-    file_ = std::fopen(name.c_str(), mode);
-    if (!file_)
-        return false;
+output_file::~output_file() { discard(); }
+
+bool output_file::open(const native_string &name, mode how) {
     name_ = name;
-    return true;
+    if (!may_replace(name))
+        return false;
+    file_ = create_beside(name, how == mode::text, temp_name_);
+    return file_ != nullptr;
 }
 
 bool output_file::write(const void *data, size_t size) {
@@ -38,9 +35,26 @@ bool output_file::write(const void *data, size_t size) {
 
 bool output_file::flush() { return std::fflush(file_) == 0; }
 
-bool output_file::close() {
+bool output_file::commit() {
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    keep_ = closed;
-    return closed;
+    if (!closed || !move_over(temp_name_, name_)) {
+        discard();
+        return false;
+    }
+    forget_temporary(temp_name_);
+    temp_name_.clear();
+    return true;
+}
+
+void output_file::discard() {
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temp_name_.empty()) {
+        remove_file(temp_name_);
+        forget_temporary(temp_name_);
+        temp_name_.clear();
+    }
 }

@@ -1,38 +1,34 @@
 // main.cpp - the mavo entry function: checks the command line, derives the
 // three output names and runs the passes in order.
 //
-// Exit status: 0 when all three passes completed, 1 on any failure.
+// Exit status: 0 when all three passes completed, 1 on any failure; a run
+// ended by a signal ends as that signal says, its temporary files removed.
 #include "messages.h"
 #include "passes.h"
-
-#include <csignal>
-#include <string>
+#include "platform.h"
 
 int main(int argc, char **argv) {
-    if (argc < 2) {
+    prepare_process();
+    const std::vector<native_string> args = command_line_arguments(argc, argv);
+    if (args.size() < 2) {
         say(msg::usage);
         return 1;
     }
-#ifdef SIGXFSZ
-    // Past a file size limit, let the write fail and be reported (and the
-    // unfinished output removed) rather than have the process killed.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
 
     // Further arguments are ignored. The names are the whole argument with
     // a suffix, at any length.
-    const char *input_name = argv[1];
-    const std::string enc_name = std::string(input_name) + ".enc";
-    const std::string csv_name = std::string(input_name) + ".csv";
-    const std::string dec_name = std::string(input_name) + ".dec";
+    const native_string &input_name = args[1];
+    const native_string enc_name = with_suffix(input_name, ".enc");
+    const native_string csv_name = with_suffix(input_name, ".csv");
+    const native_string dec_name = with_suffix(input_name, ".dec");
 
     work_buffers buffers;
-    uint64_t stream_size = 0;
-    if (!compress_pass(input_name, enc_name, buffers, stream_size))
+    run_record record;
+    if (!compress_pass(input_name, enc_name, buffers, record))
         return 1;
-    if (!dump_pass(enc_name, csv_name, stream_size, buffers))
+    if (!dump_pass(enc_name, csv_name, record, buffers))
         return 1;
-    if (!verify_pass(enc_name, dec_name, buffers))
+    if (!verify_pass(enc_name, dec_name, record, buffers))
         return 1;
     return 0;
 }

@@ -56,6 +56,11 @@ const char file_write_failed[] =
     "%s \x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5"
     "\x82\xbd\n";
 
+// "元のファイルと一致しません\n": does not match the original file.
+const char does_not_match[] =
+    "\x8c\xb3\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc6\x88\xea\x92\x76"
+    "\x82\xb5\x82\xdc\x82\xb9\x82\xf1\n";
+
 } // namespace msg
 
 void say(const char *text) {
@@ -71,21 +76,4 @@ void say_file(const char *format, const char *name) {
 void say_done_size(uint64_t bytes) {
     std::printf(msg::done_size, bytes, bytes / 1024);
     std::fflush(stdout);
-}
-
-size_t format_kilobytes_one_decimal(uint64_t bytes, char *out) {
-    // Work on whole kilobytes and the remainder apart, so nothing overflows.
-    uint64_t whole = bytes / 1024;
-    const uint64_t rest_tenths_x1024 = (bytes % 1024) * 10;
-    uint64_t tenth = rest_tenths_x1024 / 1024;
-    const uint64_t left = rest_tenths_x1024 % 1024;
-    if (left > 512 || (left == 512 && tenth % 2 == 1))
-        ++tenth;
-    if (tenth == 10) {
-        ++whole;
-        tenth = 0;
-    }
-    const int n = std::snprintf(out, 24, "%" PRIu64 ".%u", whole,
-                                static_cast<unsigned>(tenth));
-    return n > 0 ? static_cast<size_t>(n) : 0;
 }

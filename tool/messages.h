@@ -21,6 +21,7 @@ extern const char compressed_open_failed[];
 extern const char compressed_read_failed[];
 extern const char file_open_failed[];
 extern const char file_write_failed[];
+extern const char does_not_match[];
 
 } // namespace msg
 
@@ -33,8 +34,3 @@ void say_file(const char *format, const char *name);
 
 // Prints a pass's completion message with its byte count.
 void say_done_size(uint64_t bytes);
-
-// Writes bytes / 1024 with one decimal into out (at least 24 bytes), rounded
-// to nearest with halves to even, so every platform prints the same text.
-// Returns the length written.
-size_t format_kilobytes_one_decimal(uint64_t bytes, char *out);

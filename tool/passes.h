@@ -1,8 +1,9 @@
-// passes.h - the tool's three passes and the buffers they share.
+// passes.h - the tool's three passes and what they share.
 //
 // Each pass announces itself, does its work and completes its console line.
-// A pass returns false after any failure, once it has said what failed and
-// removed its own unfinished output; the run then ends.
+// A pass returns false after any failure, once it has said what failed; its
+// own output is then not written, and the file under the output's name
+// stays as it was.
 #pragma once
 
 #include "dump_format.h"
@@ -10,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // Input is read in chunks of this size; output leaves in blocks of it.
@@ -25,34 +25,42 @@ struct work_buffers {
     std::vector<char> text = std::vector<char>(dump_text_capacity(io_chunk_size));
 };
 
-// Compresses the input file into the .enc file; `stream_size` receives the
-// number of bytes written.
-bool compress_pass(const char *input_name, const std::string &enc_name,
-                   work_buffers &buffers, uint64_t &stream_size);
+// What the compress pass learns for the later ones: which file the input
+// is (no output may lead to it), and what the verify pass must find again.
+struct run_record {
+    file_identity input;
+    uint64_t input_size = 0;
+    uint64_t input_checksum = 0;
+    uint64_t stream_size = 0;
+};
 
-// Writes the .enc file as an array dump into the .csv file, headed by
-// `stream_size`.
-bool dump_pass(const std::string &enc_name, const std::string &csv_name,
-               uint64_t stream_size, work_buffers &buffers);
+// Compresses the input file into the .enc file, filling in `record`.
+bool compress_pass(const native_string &input_name, const native_string &enc_name,
+                   work_buffers &buffers, run_record &record);
 
-// Expands the .enc file into the .dec file.
-bool verify_pass(const std::string &enc_name, const std::string &dec_name,
-                 work_buffers &buffers);
+// Writes the .enc file as an array dump into the .csv file.
+bool dump_pass(const native_string &enc_name, const native_string &csv_name,
+               const run_record &record, work_buffers &buffers);
+
+// Expands the .enc file into the .dec file, and checks that the stream and
+// its expansion are what the compress pass wrote and read.
+bool verify_pass(const native_string &enc_name, const native_string &dec_name,
+                 const run_record &record, work_buffers &buffers);
 
 // Helpers the passes share. Each says what failed before returning false.
 
-// Opens the pass's input, then its output with the given fopen mode.
-// `input_open_failed` is the pass's own message for an input it cannot open.
-bool open_pass_files(input_file &input, const char *input_name,
-                     const char *input_open_failed, output_file &output,
-                     const std::string &output_name, const char *mode);
+// Opens the pass's input; `open_failed` is the pass's own message for an
+// input it cannot open.
+bool open_input(input_file &input, const native_string &name, const char *open_failed);
+
+// Creates the pass's output, unless its name leads to the user's input.
+bool open_output(output_file &output, const native_string &name, output_file::mode how,
+                 const file_identity &user_input);
 
 // Says that the output could not be written; returns false.
-bool write_failed(const output_file &output);
+bool report_write_failure(const output_file &output);
 
-// Writes the output's last bytes and flushes it, so that every write error
-// is known before the pass reports completion.
-bool write_last(output_file &output, const void *data, size_t size);
-
-// Closes the output; once closed it is kept.
-bool close_output(output_file &output);
+// Writes the output's last bytes, then closes it and puts it in place under
+// its name, so that every write error is known before the pass reports
+// completion.
+bool finish_output(output_file &output, const void *data, size_t size);
