@@ -13,7 +13,7 @@
 namespace {
 
 std::string kilobytes(uint64_t n) {
-    char text[24];
+    char text[kilobytes_text_capacity];
     return std::string(text, format_kilobytes_one_decimal(n, text));
 }
 

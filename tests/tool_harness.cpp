@@ -9,8 +9,11 @@
 #include <fstream>
 #include <iconv.h>
 #include <iterator>
+#include <poll.h>
+#include <signal.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -77,11 +80,12 @@ std::vector<std::string> scratch_dir::names() const {
 }
 
 run_result run_tool(const scratch_dir &dir, const std::vector<std::string> &args,
-                    const std::string &shell_setup) {
+                    const std::string &shell_setup, const std::string &wrapper) {
     std::string command = "cd " + shell_quote(dir.path()) + " && ";
     if (!shell_setup.empty())
         command += shell_setup + "; ";
-    command += "exec " + env_or("MAVO_TOOL", MAVO_NATIVE_TOOL);
+    command += "exec " + (wrapper.empty() ? "" : wrapper + " ") +
+               env_or("MAVO_TOOL", MAVO_NATIVE_TOOL);
     for (const std::string &arg : args)
         command += " " + shell_quote(arg);
     command += " </dev/null";
@@ -132,3 +136,117 @@ std::string expected_dump(const bytes &stream) {
     }
     return out;
 }
+
+running_tool::running_tool(const scratch_dir &dir, const std::vector<std::string> &args,
+                           console_reader reader, standard_descriptors descriptors) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        throw std::runtime_error("pipe failed");
+    const std::string tool = MAVO_NATIVE_TOOL;
+    std::vector<std::string> argv_text = {tool};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &a : argv_text)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    pid_ = fork();
+    if (pid_ < 0)
+        throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        // The child: only async-signal-safe calls until exec.
+        close(fds[0]);
+        if (chdir(dir.path().c_str()) != 0)
+            _exit(127);
+        if (descriptors == standard_descriptors::closed) {
+            close(0);
+            close(1);
+        } else {
+            dup2(fds[1], 1);
+            const int null_in = open("/dev/null", O_RDONLY);
+            dup2(null_in, 0);
+        }
+        close(fds[1]);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    console_ = fds[0];
+    if (reader == console_reader::gone) {
+        close(console_);
+        console_ = -1;
+    }
+}
+
+running_tool::~running_tool() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (console_ >= 0)
+        close(console_);
+}
+
+bool running_tool::read_until(const std::string &text) {
+    char buffer[4096];
+    for (int waited_ms = 0; seen_.find(text) == std::string::npos;) {
+        if (console_ < 0 || waited_ms >= 60000)
+            return false;
+        pollfd p{console_, POLLIN, 0};
+        const int ready = poll(&p, 1, 100);
+        waited_ms += 100;
+        if (ready <= 0)
+            continue;
+        const ssize_t n = read(console_, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        seen_.append(buffer, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+void running_tool::send(int signal_number) { kill(pid_, signal_number); }
+
+run_result running_tool::finish() {
+    char buffer[4096];
+    ssize_t n;
+    while (console_ >= 0 && (n = read(console_, buffer, sizeof buffer)) > 0)
+        seen_.append(buffer, static_cast<size_t>(n));
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    run_result result;
+    result.console = seen_;
+    result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+std::vector<std::pair<std::string, bytes>> snapshot(const scratch_dir &dir) {
+    std::vector<std::pair<std::string, bytes>> out;
+    for (const std::string &name : dir.names())
+        if (fs::is_regular_file(dir / name))
+            out.emplace_back(name, read_file(dir / name));
+    return out;
+}
+
+namespace {
+
+std::string sized_done(uint64_t n) {
+    return shift_jis("完了 ") + std::to_string(n) + "byte(" + std::to_string(n / 1024) +
+           "KB)" + line_end();
+}
+
+} // namespace
+
+std::string compress_line(uint64_t n) { return shift_jis("圧縮中: ") + sized_done(n); }
+std::string dump_line() { return shift_jis("CSV化: 完了") + line_end(); }
+std::string verify_line(uint64_t n) { return shift_jis("解凍中: ") + sized_done(n); }
+
+std::string cannot_open(const std::string &name) {
+    return name + shift_jis(" 開けませんでした") + line_end();
+}
+
+std::string cannot_write(const std::string &name) {
+    return name + shift_jis(" 書き込めませんでした") + line_end();
+}
+

@@ -12,24 +12,6 @@
 
 namespace {
 
-// Console lines, built from the texts as a reader sees them.
-std::string sized_done(uint64_t n) {
-    return shift_jis("完了 ") + std::to_string(n) + "byte(" + std::to_string(n / 1024) +
-           "KB)" + line_end();
-}
-
-std::string compress_line(uint64_t n) { return shift_jis("圧縮中: ") + sized_done(n); }
-std::string dump_line() { return shift_jis("CSV化: 完了") + line_end(); }
-std::string verify_line(uint64_t n) { return shift_jis("解凍中: ") + sized_done(n); }
-
-std::string cannot_open(const std::string &name) {
-    return name + shift_jis(" 開けませんでした") + line_end();
-}
-
-std::string cannot_write(const std::string &name) {
-    return name + shift_jis(" 書き込めませんでした") + line_end();
-}
-
 bytes ascending(size_t n) {
     bytes out(n);
     for (size_t i = 0; i < n; ++i)
@@ -157,6 +139,35 @@ TEST(Tool, NamesOutputsAfterTheWholeArgumentHoweverLong) {
     EXPECT_TRUE(read_file(dir / (path + ".dec")) == (bytes{7, 7, 7, 8}));
 }
 
+// Names outside the ANSI code pages: the Windows build opens them through
+// the system's wide-character calls.
+TEST(Tool, OpensNamesOutsideTheAnsiCodePage) {
+    for (const std::string name : {"donn\u00e9es_\u00fc_\ud55c\uae00.bin", "\u65e5\u672c\u8a9e.bin"}) {
+        SCOPED_TRACE(name);
+        scratch_dir dir;
+        write_file(dir / name, {7, 7, 7, 8});
+        const run_result run = run_tool(dir, {name});
+        EXPECT_EQ(run.exit_status, 0);
+        EXPECT_EQ(run.console, compress_line(5) + dump_line() + verify_line(4));
+        EXPECT_TRUE(read_file(dir / (name + ".enc")) == (bytes{1, 7, 2, 1, 8}));
+        EXPECT_TRUE(exists(dir / (name + ".csv")));
+        EXPECT_TRUE(read_file(dir / (name + ".dec")) == (bytes{7, 7, 7, 8}));
+    }
+}
+
+// In a message a name is shown in code page 932 on Windows, so that the
+// whole line stays Shift_JIS; elsewhere as the bytes it is.
+TEST(Tool, ShowsNamesInTheConsolesCodePage) {
+    const std::string name = "\u65e5\u672c\u8a9e.bin";
+    scratch_dir dir;
+    write_file(dir / name, {1});
+    std::filesystem::create_directory(dir / (name + ".enc"));
+    const run_result run = run_tool(dir, {name});
+    const std::string shown = testing_windows_build() ? shift_jis(name + ".enc") : name + ".enc";
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.console, shift_jis("圧縮中: ") + cannot_open(shown));
+}
+
 // A failing run: what is set up first, the console text, and which files
 // are there afterwards. The input, when there is one, is "in.bin".
 struct failure_case {
@@ -177,6 +188,19 @@ bytes random_bytes(size_t n) {
     for (uint8_t &b : out)
         b = static_cast<uint8_t>(rng());
     return out;
+}
+
+// The input, and a link to it under another name: symbolic, or a hard link.
+enum class link_kind { symbolic, hard };
+
+std::function<void(const scratch_dir &)> input_and_link(std::string link_name, link_kind kind) {
+    return [link_name, kind](const scratch_dir &dir) {
+        write_file(dir / "in.bin", {1, 2, 2, 3});
+        if (kind == link_kind::symbolic)
+            std::filesystem::create_symlink("in.bin", dir / link_name);
+        else
+            std::filesystem::create_hard_link(dir / "in.bin", dir / link_name);
+    };
 }
 
 std::function<void(const scratch_dir &)> input_and_dir(bytes input, std::string dir_name) {
@@ -205,6 +229,18 @@ std::vector<failure_case> failure_cases() {
                     line_end();
          },
          {"in.bin"}},
+        {"directory_as_input_keeps_an_existing_enc", {"in.bin"},
+         [](const scratch_dir &dir) {
+             std::filesystem::create_directory(dir / "in.bin");
+             write_file(dir / "in.bin.enc", {'o', 'l', 'd'});
+         },
+         "",
+         [] {
+             return shift_jis(testing_windows_build() ? "圧縮中: 入力ファイルが開けません"
+                                                      : "圧縮中: 入力ファイルが読めません") +
+                    line_end();
+         },
+         {"in.bin", "in.bin.enc"}},
         {"enc_cannot_be_created", {"in.bin"}, input_and_dir(small, "in.bin.enc"), "",
          [] { return shift_jis("圧縮中: ") + cannot_open("in.bin.enc"); },
          {"in.bin", "in.bin.enc"}},
@@ -239,23 +275,66 @@ std::vector<failure_case> failure_cases() {
     };
 }
 
+// Output names that lead to the input: each pass refuses its output before
+// writing anything, and the input keeps its content.
+std::vector<failure_case> link_cases() {
+    std::vector<failure_case> out;
+    for (link_kind kind : {link_kind::symbolic, link_kind::hard}) {
+        const std::string how = kind == link_kind::symbolic ? "symlink" : "hard_link";
+        out.push_back({"enc_is_a_" + how + "_to_the_input", {"in.bin"},
+                       input_and_link("in.bin.enc", kind), "",
+                       [] { return shift_jis("圧縮中: ") + cannot_open("in.bin.enc"); },
+                       {"in.bin", "in.bin.enc"}, true});
+        out.push_back({"csv_is_a_" + how + "_to_the_input", {"in.bin"},
+                       input_and_link("in.bin.csv", kind), "",
+                       [] {
+                           return compress_line(6) + shift_jis("CSV化: ") +
+                                  cannot_open("in.bin.csv");
+                       },
+                       {"in.bin", "in.bin.csv", "in.bin.enc"}, true});
+        out.push_back({"dec_is_a_" + how + "_to_the_input", {"in.bin"},
+                       input_and_link("in.bin.dec", kind), "",
+                       [] {
+                           return compress_line(6) + dump_line() + shift_jis("解凍中: ") +
+                                  cannot_open("in.bin.dec");
+                       },
+                       {"in.bin", "in.bin.csv", "in.bin.dec", "in.bin.enc"}, true});
+    }
+    out.push_back({"input_is_a_link_to_its_own_enc", {"in.bin"},
+                   [](const scratch_dir &dir) {
+                       write_file(dir / "in.bin.enc", {1, 2, 2, 3});
+                       std::filesystem::create_symlink("in.bin.enc", dir / "in.bin");
+                   },
+                   "", [] { return shift_jis("圧縮中: ") + cannot_open("in.bin.enc"); },
+                   {"in.bin", "in.bin.enc"}, true});
+    return out;
+}
+
 class FailingRun : public testing::TestWithParam<failure_case> {};
 
-TEST_P(FailingRun, SaysWhatFailedExitsOneAndLeavesNoUnfinishedOutput) {
+std::string failure_case_name(const testing::TestParamInfo<failure_case> &param) {
+    return param.param.name;
+}
+
+TEST_P(FailingRun, SaysWhatFailedExitsOneAndTouchesNothingThatWasThere) {
     const failure_case &c = GetParam();
     if (c.linux_only && testing_windows_build())
-        GTEST_SKIP() << "needs a POSIX file size limit";
+        GTEST_SKIP() << "needs POSIX file size limits and links";
     scratch_dir dir;
     c.setup(dir);
+    const auto before = snapshot(dir);
     const run_result run = run_tool(dir, c.args, c.shell_setup);
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.console, c.console());
     EXPECT_EQ(dir.names(), c.files_after);
+    for (const auto &[name, content] : before)
+        EXPECT_TRUE(exists(dir / name) && read_file(dir / name) == content)
+            << name << " was changed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Tool, FailingRun, testing::ValuesIn(failure_cases()),
-                         [](const testing::TestParamInfo<failure_case> &param) {
-                             return param.param.name;
-                         });
+                         failure_case_name);
+INSTANTIATE_TEST_SUITE_P(Links, FailingRun, testing::ValuesIn(link_cases()),
+                         failure_case_name);
 
 } // namespace
