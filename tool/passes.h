@@ -11,18 +11,32 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // Input is read in chunks of this size; output leaves in blocks of it.
 // A multiple of the codec's window, so full windows fill it exactly.
-constexpr size_t io_chunk_size = 64 * 1024;
+constexpr size_t io_chunk_size = 256 * 1024;
+
+// A buffer whose bytes start undefined: a pass fills what it uses, and the
+// pages a small run never touches cost it nothing.
+template <typename T>
+class scratch_buffer {
+public:
+    explicit scratch_buffer(size_t size) : data_(new T[size]), size_(size) {}
+    T *data() const { return data_.get(); }
+    size_t size() const { return size_; }
+
+private:
+    std::unique_ptr<T[]> data_;
+    size_t size_;
+};
 
 // Working storage for the whole run, owned by the entry function. Its size
 // does not depend on the input's.
 struct work_buffers {
-    std::vector<uint8_t> in = std::vector<uint8_t>(io_chunk_size);
-    std::vector<uint8_t> out = std::vector<uint8_t>(io_chunk_size);
-    std::vector<char> text = std::vector<char>(dump_text_capacity(io_chunk_size));
+    scratch_buffer<uint8_t> in{io_chunk_size};
+    scratch_buffer<uint8_t> out{io_chunk_size};
+    scratch_buffer<char> text{dump_text_capacity(io_chunk_size)};
 };
 
 // What the compress pass learns for the later ones: which file the input
