@@ -14,9 +14,12 @@
 # gives asset_2_font_bin. <SYMBOL> is the same in capitals.
 #
 # mavo runs on a copy of the file in the build tree, whenever the file or
-# mavo changes; nothing is written next to the source. When cross-compiling,
-# mavo must be a program for the build machine: MAVO_EXECUTABLE, or `mavo` on
-# the path or beside the mavo package found by find_package.
+# mavo changes; nothing is written next to the source. The step is the
+# program mavo_asset_step where it is built (POSIX), else a CMake script.
+# When cross-compiling, mavo must be a program for the build machine:
+# MAVO_EXECUTABLE, or `mavo` on the path or beside the mavo package found by
+# find_package; mavo_asset_step is looked for beside it
+# (MAVO_ASSET_STEP_EXECUTABLE; set it to OFF for the script).
 
 # The symbol for a file, as described above.
 function(_mavo_asset_symbol file prefix out)
@@ -36,40 +39,60 @@ function(_mavo_asset_symbol file prefix out)
     set(${out} "${symbol}" PARENT_SCOPE)
 endfunction()
 
-# The mavo command for the custom commands, and what they depend on.
-function(_mavo_asset_tool out_command out_depends)
-    if(MAVO_EXECUTABLE)
-        set(${out_command} "${MAVO_EXECUTABLE}" PARENT_SCOPE)
-        set(${out_depends} "${MAVO_EXECUTABLE}" PARENT_SCOPE)
-        return()
-    endif()
-    if(TARGET mavo::mavo AND NOT CMAKE_CROSSCOMPILING)
-        set(${out_command} "$<TARGET_FILE:mavo::mavo>" PARENT_SCOPE)
-        get_target_property(aliased mavo::mavo ALIASED_TARGET)
-        if(aliased)
-            # Built here: the step waits for it and reruns when it changes.
-            set(${out_depends} "${aliased}" "$<TARGET_FILE:mavo::mavo>" PARENT_SCOPE)
-        else()
-            set(${out_depends} "$<TARGET_FILE:mavo::mavo>" PARENT_SCOPE)
+# The programs an asset's build step runs: mavo (`out_mavo`), and the step
+# program mavo_asset_step where there is one (`out_step`, else empty: a
+# CMake script does the step then), with the files and targets the step
+# depends on (`out_depends`).
+function(_mavo_asset_tools out_mavo out_step out_depends)
+    if(NOT MAVO_EXECUTABLE AND TARGET mavo::mavo AND NOT CMAKE_CROSSCOMPILING)
+        set(mavo "$<TARGET_FILE:mavo::mavo>")
+        set(depends "$<TARGET_FILE:mavo::mavo>")
+        set(step "")
+        if(TARGET mavo::asset_step)
+            set(step "$<TARGET_FILE:mavo::asset_step>")
+            list(APPEND depends "$<TARGET_FILE:mavo::asset_step>")
         endif()
-        return()
+        # Built here: the steps wait for the programs and rerun when they
+        # change.
+        foreach(target mavo::mavo mavo::asset_step)
+            if(TARGET ${target})
+                get_target_property(aliased ${target} ALIASED_TARGET)
+                if(aliased)
+                    list(APPEND depends "${aliased}")
+                endif()
+            endif()
+        endforeach()
+    else()
+        if(NOT MAVO_EXECUTABLE)
+            # A program for the build machine: on the path, or in the
+            # installation that the mavo package came from.
+            set(hints)
+            if(mavo_DIR)
+                list(APPEND hints "${mavo_DIR}/../../../bin")
+            endif()
+            find_program(MAVO_EXECUTABLE mavo HINTS ${hints} NO_CMAKE_FIND_ROOT_PATH
+                DOC "mavo for the build machine, run by mavo_add_assets")
+        endif()
+        if(NOT MAVO_EXECUTABLE)
+            message(FATAL_ERROR "mavo_add_assets: no mavo to run on this machine. "
+                "Cross-compiling, the assets need mavo built for the build machine: "
+                "set MAVO_EXECUTABLE to its path (-DMAVO_EXECUTABLE=/path/to/mavo), "
+                "or put it on the PATH.")
+        endif()
+        get_filename_component(mavo_dir "${MAVO_EXECUTABLE}" DIRECTORY)
+        find_program(MAVO_ASSET_STEP_EXECUTABLE mavo_asset_step HINTS "${mavo_dir}"
+            NO_CMAKE_FIND_ROOT_PATH DOC "mavo_add_assets()'s build step program")
+        set(mavo "${MAVO_EXECUTABLE}")
+        set(depends "${MAVO_EXECUTABLE}")
+        set(step "")
+        if(MAVO_ASSET_STEP_EXECUTABLE)
+            set(step "${MAVO_ASSET_STEP_EXECUTABLE}")
+            list(APPEND depends "${MAVO_ASSET_STEP_EXECUTABLE}")
+        endif()
     endif()
-    # A program for the build machine: on the path, or in the installation
-    # that the mavo package came from.
-    set(hints)
-    if(mavo_DIR)
-        list(APPEND hints "${mavo_DIR}/../../../bin")
-    endif()
-    find_program(MAVO_EXECUTABLE mavo HINTS ${hints} NO_CMAKE_FIND_ROOT_PATH
-        DOC "mavo for the build machine, run by mavo_add_assets")
-    if(NOT MAVO_EXECUTABLE)
-        message(FATAL_ERROR "mavo_add_assets: no mavo to run on this machine. "
-            "Cross-compiling, the assets need mavo built for the build machine: "
-            "set MAVO_EXECUTABLE to its path (-DMAVO_EXECUTABLE=/path/to/mavo), "
-            "or put it on the PATH.")
-    endif()
-    set(${out_command} "${MAVO_EXECUTABLE}" PARENT_SCOPE)
-    set(${out_depends} "${MAVO_EXECUTABLE}" PARENT_SCOPE)
+    set(${out_mavo} "${mavo}" PARENT_SCOPE)
+    set(${out_step} "${step}" PARENT_SCOPE)
+    set(${out_depends} "${depends}" PARENT_SCOPE)
 endfunction()
 
 function(mavo_add_assets target)
@@ -84,7 +107,7 @@ function(mavo_add_assets target)
         message(FATAL_ERROR "mavo_add_assets: no FILES for ${target}")
     endif()
 
-    _mavo_asset_tool(mavo_command mavo_depends)
+    _mavo_asset_tools(mavo_command step_program tool_depends)
     # The generated source is C where the project has C, else C++.
     get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
     if("C" IN_LIST languages)
@@ -119,12 +142,17 @@ function(mavo_add_assets target)
         set(header "${dir}/${symbol}.h")
         set(source "${dir}/${symbol}.${source_suffix}")
         get_filename_component(name "${path}" NAME)
+        if(step_program)
+            set(command "${step_program}" "${mavo_command}" "${path}" "${dir}" "${symbol}")
+        else()
+            set(command "${CMAKE_COMMAND}" "-DMAVO=${mavo_command}" "-DSOURCE=${path}"
+                "-DDIR=${dir}" "-DSYMBOL=${symbol}" -P "${step}")
+        endif()
         add_custom_command(
             OUTPUT "${csv}" "${header}"
             BYPRODUCTS "${dir}/${symbol}.enc"
-            COMMAND "${CMAKE_COMMAND}" "-DMAVO=${mavo_command}" "-DSOURCE=${path}"
-                    "-DDIR=${dir}" "-DSYMBOL=${symbol}" -P "${step}"
-            DEPENDS "${path}" ${mavo_depends} "${step}"
+            COMMAND ${command}
+            DEPENDS "${path}" ${tool_depends} "${step}"
             COMMENT "mavo: ${name} -> ${symbol}"
             VERBATIM)
         # The array around the dump. A zero byte after the stream keeps an

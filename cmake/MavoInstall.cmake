@@ -8,9 +8,11 @@ set(MAVO_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/mavo"
     CACHE STRING "Where the CMake package goes, under the install prefix")
 
 set(installed_targets mavo_codec)
-if(TARGET mavo)
-    list(APPEND installed_targets mavo)
-endif()
+foreach(tool mavo mavo_asset_step)
+    if(TARGET ${tool})
+        list(APPEND installed_targets ${tool})
+    endif()
+endforeach()
 install(TARGETS ${installed_targets} EXPORT mavoTargets
     RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}"
     ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
