@@ -37,6 +37,6 @@ int main(int argc, char **argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    std::printf("%.4f %ld\n", seconds, usage.ru_maxrss);
+    std::printf("%.6f %ld\n", seconds, usage.ru_maxrss);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
 }
