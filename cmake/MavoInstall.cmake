@@ -28,8 +28,7 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
 install(FILES
     "${PROJECT_BINARY_DIR}/mavoConfig.cmake"
     "${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
-    "${CMAKE_CURRENT_LIST_DIR}/MavoAssets.cmake"
-    "${CMAKE_CURRENT_LIST_DIR}/MavoAssetStep.cmake"
+    "${PROJECT_SOURCE_DIR}/assets/MavoAssets.cmake"
     DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 
 # pkg-config, for builds without CMake. The prefix is found from the

@@ -37,7 +37,9 @@ void keep_standard_descriptor_open(int fd) {
 mode_t new_file_mode() {
     const mode_t mask = umask(0);
     umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
+    mode_t mode = 0666;
+    mode &= ~mask;
+    return mode;
 }
 
 } // namespace

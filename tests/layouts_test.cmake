@@ -1,0 +1,131 @@
+# Builds tests/downstream/layouts (mavo from SOURCE_DIR, taken in by
+# add_subdirectory) in WORK with GENERATOR, and holds it to what a real
+# project needs:
+#   - every asset comes back byte for byte (the program checks them);
+#   - a second build does nothing, and with several configurations,
+#     switching between them runs no asset step and compiles no dump;
+#   - an edited asset is dumped again alone;
+#   - dropping an asset or changing a PREFIX leaves no header behind;
+#   - calls that cannot work stop the configure step, naming the files (and,
+#     for a clash, both targets).
+# EXTRA holds further configure arguments (compilers, strict warning flags);
+# QUICK leaves out everything after the first build.
+function(run)
+    execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0)
+        string(REPLACE ";" " " command "${ARGV}")
+        message(FATAL_ERROR "${command} failed (${status}):\n${out}")
+    endif()
+    set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_failure what expected_text)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(status EQUAL 0)
+        message(FATAL_ERROR "${what} did not fail:\n${out}")
+    endif()
+    string(REPLACE "\n" " " flat "${out}")
+    string(REGEX REPLACE " +" " " flat "${flat}")
+    foreach(text IN LISTS expected_text)
+        string(FIND "${flat}" "${text}" found)
+        if(found EQUAL -1)
+            message(FATAL_ERROR "${what} failed without naming ${text}:\n${out}")
+        endif()
+    endforeach()
+endfunction()
+
+# The lines of a build's output that say mavo ran, and whether it compiled.
+function(expect_no_work what)
+    string(REGEX MATCHALL "mavo: [^\n]*" dumps "${output}")
+    if(dumps OR output MATCHES "Building C")
+        message(FATAL_ERROR "${what} did work:\n${output}")
+    endif()
+endfunction()
+
+set(assets "${WORK}/assets")
+file(REMOVE_RECURSE "${WORK}")
+file(WRITE "${assets}/first/icon.bin" "the first library's icon")
+file(WRITE "${assets}/second/icon.bin" "the second library's icon, another one")
+string(REPEAT "shared " 100 text)
+file(WRITE "${assets}/shared.bin" "${text}")
+file(WRITE "${assets}/objects.bin" "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAABBBB")
+file(WRITE "${assets}/nested.bin" "")
+string(REPEAT "L" 247 long)
+foreach(name int main random 日本語.bin 中国語.bin Sub.bin "${long}.bin")
+    file(WRITE "${assets}/names/${name}" "the file named ${name}")
+endforeach()
+file(WRITE "${assets}/names/semi;colon.bin" "a semicolon in the name")
+
+set(build "${WORK}/build")
+set(project "${SOURCE_DIR}/tests/downstream/layouts")
+# Make cannot name a file with a `;` in a rule: that asset only where the
+# generator can.
+if(GENERATOR MATCHES "Makefiles")
+    list(APPEND EXTRA -DSEMICOLON=OFF)
+endif()
+set(configure "${CMAKE_COMMAND}" -S "${project}" -G "${GENERATOR}"
+    "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DASSET_DIR=${assets}" ${EXTRA})
+if(GENERATOR MATCHES "Multi-Config")
+    set(configs Release Debug)
+    set(one_config --config Release)
+    set(app "${build}/Release/app")
+else()
+    set(configs "")
+    set(one_config "")
+    set(app "${build}/app")
+endif()
+
+run(${configure} -B "${build}")
+if(configs)
+    run("${CMAKE_COMMAND}" --build "${build}" --config Release)
+else()
+    run("${CMAKE_COMMAND}" --build "${build}")
+endif()
+run("${app}")
+if(QUICK)
+    return()
+endif()
+
+# Nothing changed: nothing to do; with configurations, each built once,
+# then switched back and forth.
+if(configs)
+    run("${CMAKE_COMMAND}" --build "${build}" --config Debug)
+    foreach(config Release Debug Release)
+        run("${CMAKE_COMMAND}" --build "${build}" --config ${config})
+        expect_no_work("switching to ${config}")
+    endforeach()
+else()
+    run("${CMAKE_COMMAND}" --build "${build}")
+    expect_no_work("a build with nothing changed")
+endif()
+
+# One asset edited: that one is dumped again, alone.
+file(APPEND "${assets}/shared.bin" "edited")
+run("${CMAKE_COMMAND}" --build "${build}" ${one_config})
+string(REGEX MATCHALL "mavo: [^\n]*" dumps "${output}")
+if(NOT dumps STREQUAL "mavo: shared.bin -> shared_bin")
+    message(FATAL_ERROR "editing shared.bin dumped [${dumps}]:\n${output}")
+endif()
+run("${app}")
+
+# An asset dropped and a PREFIX changed: their headers are gone.
+run(${configure} -B "${build}" -DDROP=ON)
+file(GLOB_RECURSE left "${build}/*/asset_random.h" "${build}/*/second_icon_bin.h")
+if(left)
+    message(FATAL_ERROR "dropped assets left their headers: ${left}")
+endif()
+run("${CMAKE_COMMAND}" --build "${build}" ${one_config})
+run("${app}")
+
+# Calls that must fail at configure time, and what they must name.
+expect_failure("two files of one name in two libraries"
+    "${assets}/first/icon.bin (target first);${assets}/second/icon.bin (target third)"
+    ${configure} -B "${WORK}/clash" -DBREAK=clash)
+expect_failure("names that differ only in case" "${assets}/names/Sub.bin;sub.bin"
+    ${configure} -B "${WORK}/case" -DBREAK=case)
+expect_failure("a directory" "${assets}/first is a directory"
+    ${configure} -B "${WORK}/directory" -DBREAK=directory)
+expect_failure("a missing file" "missing.bin does not exist"
+    ${configure} -B "${WORK}/missing" -DBREAK=missing)
+expect_failure("an INTERFACE library" "headers is an INTERFACE_LIBRARY target"
+    ${configure} -B "${WORK}/interface" -DBREAK=interface)
