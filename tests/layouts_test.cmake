@@ -6,6 +6,7 @@
 #     switching between them runs no asset step and compiles no dump;
 #   - an edited asset is dumped again alone;
 #   - dropping an asset or changing a PREFIX leaves no header behind;
+#   - the project's libraries install and export, with mavo's package;
 #   - calls that cannot work stop the configure step, naming the files (and,
 #     for a clash, both targets).
 # EXTRA holds further configure arguments (compilers, strict warning flags);
@@ -85,6 +86,15 @@ run("${app}")
 if(QUICK)
     return()
 endif()
+
+# The libraries install with their export set, mavo's codec beside them.
+run("${CMAKE_COMMAND}" --install "${build}" --prefix "${WORK}/prefix" ${one_config})
+file(GLOB_RECURSE installed RELATIVE "${WORK}/prefix" "${WORK}/prefix/*")
+foreach(expected layoutsTargets.cmake libfirst.a libmavo_codec.a mavoConfig.cmake)
+    if(NOT installed MATCHES "(^|;)[^;]*${expected}(;|$)")
+        message(FATAL_ERROR "${expected} was not installed: ${installed}")
+    endif()
+endforeach()
 
 # Nothing changed: nothing to do; with configurations, each built once,
 # then switched back and forth.

@@ -139,6 +139,20 @@ TEST(Tool, NamesOutputsAfterTheWholeArgumentHoweverLong) {
     EXPECT_TRUE(read_file(dir / (path + ".dec")) == (bytes{7, 7, 7, 8}));
 }
 
+// Temporary files are never longer than the outputs, so an input whose
+// outputs' names just fit (251 + 4 = 255 bytes) works.
+TEST(Tool, TakesInputsWhoseOutputsJustFitAFileName) {
+    for (const size_t length : {size_t{240}, size_t{251}}) {
+        scratch_dir dir;
+        const std::string name = std::string(length - 4, 'n') + ".bin";
+        write_file(dir / name, {5, 5, 6});
+        const run_result run = run_tool(dir, {name});
+        EXPECT_EQ(run.exit_status, 0) << length;
+        EXPECT_TRUE(read_file(dir / (name + ".dec")) == (bytes{5, 5, 6})) << length;
+        EXPECT_EQ(dir.names().size(), 4u) << "no temporary file is left";
+    }
+}
+
 // Names outside the ANSI code pages: the Windows build opens them through
 // the system's wide-character calls.
 TEST(Tool, OpensNamesOutsideTheAnsiCodePage) {

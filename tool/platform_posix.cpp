@@ -1,5 +1,6 @@
 // platform_posix.cpp - platform.h for POSIX systems.
 #include "platform.h"
+#include "temporary_name.h"
 
 #include <cerrno>
 #include <csignal>
@@ -93,7 +94,7 @@ std::FILE *create_beside(const native_string &final_name, bool text,
     // Registered before the file exists, so that no signal can fall between
     // its creation and its registration; mkstemp() fills in the name in
     // place, without moving it.
-    temp_name = final_name + ".mavo-XXXXXX";
+    temp_name = temporary_name(final_name, std::string(".mavo-XXXXXX"));
     int slot = -1;
     for (int i = 0; i < temporary_slots && slot < 0; ++i)
         if (!temporaries[i])

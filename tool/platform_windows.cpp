@@ -1,6 +1,7 @@
 // platform_windows.cpp - platform.h for Windows: wide-character names
 // throughout, so that any name Windows can hold can be opened.
 #include "platform.h"
+#include "temporary_name.h"
 
 #include <windows.h>
 
@@ -126,8 +127,8 @@ std::FILE *create_beside(const native_string &final_name, bool text,
     // "NAME.enc.mavo-PID-N": beside the output, and not ending like one.
     const unsigned long pid = GetCurrentProcessId();
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temp_name = final_name + L".mavo-" + std::to_wstring(pid) + L"-" +
-                    std::to_wstring(attempt);
+        temp_name = temporary_name(final_name, L".mavo-" + std::to_wstring(pid) + L"-" +
+                                                   std::to_wstring(attempt));
         temporaries[slot] = temp_name.c_str();
         HANDLE handle = CreateFileW(temp_name.c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
