@@ -599,6 +599,11 @@ function(mavo_add_assets target)
     # build folder, whichever folder calls this.
     get_target_property(target_binary_dir "${target}" BINARY_DIR)
     set(dir "${target_binary_dir}/mavo_assets/${target}")
+    if(dir MATCHES "#")
+        message(FATAL_ERROR "mavo_add_assets: the build folder ${target_binary_dir} has a `#` "
+            "in its path, where CMake allows no build step to write (\"OUTPUT containing a "
+            "'#' is not allowed\"); build ${target} in a folder without `#`")
+    endif()
     set(include_dir "${dir}/include")
     set(source "${dir}/assets.${suffix}")
 

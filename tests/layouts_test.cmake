@@ -137,5 +137,7 @@ expect_failure("a directory" "${assets}/first is a directory"
     ${configure} -B "${WORK}/directory" -DBREAK=directory)
 expect_failure("a missing file" "missing.bin does not exist"
     ${configure} -B "${WORK}/missing" -DBREAK=missing)
+expect_failure("a build folder with a #" "${WORK}/build#1 has a `#`"
+    ${configure} -B "${WORK}/build#1")
 expect_failure("an INTERFACE library" "headers is an INTERFACE_LIBRARY target"
     ${configure} -B "${WORK}/interface" -DBREAK=interface)
