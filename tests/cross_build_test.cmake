@@ -1,0 +1,35 @@
+# Cross-builds tests/downstream/firmware for Cortex-M3 with mavo from its
+# source tree (SOURCE_DIR) and no mavo for the build machine given, in
+# WORK, and runs it under QEMU (QEMU). PREFIX, when set, is where the mavo
+# build INSTALL_FROM is installed for the build machine first: that mavo must
+# be found instead of one being built.
+function(run)
+    execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0)
+        string(REPLACE ";" " " command "${ARGV}")
+        message(FATAL_ERROR "${command} failed (${status}):\n${out}")
+    endif()
+    set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE "${WORK}")
+set(build "${WORK}/build")
+set(find_host "")
+if(PREFIX)
+    file(REMOVE_RECURSE "${PREFIX}")
+    run("${CMAKE_COMMAND}" --install "${INSTALL_FROM}" --prefix "${PREFIX}")
+    set(find_host "-DCMAKE_PREFIX_PATH=${PREFIX}")
+endif()
+run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/firmware" -B "${build}" -G Ninja
+    "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/arm-none-eabi-cortex-m3.cmake"
+    -DCMAKE_BUILD_TYPE=MinSizeRel "-DMAVO_SOURCE_DIR=${SOURCE_DIR}"
+    "-DASSET=${SOURCE_DIR}/examples/asset.bin" ${find_host})
+run("${CMAKE_COMMAND}" --build "${build}")
+if(PREFIX AND EXISTS "${build}/mavo_host")
+    message(FATAL_ERROR "the installed mavo in ${PREFIX} was not used: mavo was built again")
+elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo")
+    message(FATAL_ERROR "no mavo was built for the build machine:\n${output}")
+endif()
+run("${QEMU}" -machine mps2-an385 -nographic -monitor none
+    -semihosting-config enable=on,target=native -kernel "${build}/fw.elf")
+message(STATUS "${output}")
