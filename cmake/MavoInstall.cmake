@@ -7,24 +7,37 @@ include(CMakePackageConfigHelpers)
 set(MAVO_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/mavo"
     CACHE STRING "Where the CMake package goes, under the install prefix")
 
-set(installed_targets mavo_codec)
+# The codec's library, and apart from it the programs (they run on the build
+# machine, also when a cross build takes this package for them). The
+# codec's sources go along too: a cross build cannot link this machine's
+# library, so the package builds the codec from them there.
+install(TARGETS mavo_codec EXPORT mavoTargets
+    ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+set(installed_tools "")
 foreach(tool mavo mavo_asset_step)
     if(TARGET ${tool})
-        list(APPEND installed_targets ${tool})
+        list(APPEND installed_tools ${tool})
     endif()
 endforeach()
-install(TARGETS ${installed_targets} EXPORT mavoTargets
-    RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}"
-    ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+if(installed_tools)
+    install(TARGETS ${installed_tools} EXPORT mavoToolTargets
+        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    install(EXPORT mavoToolTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
+endif()
 install(FILES "${PROJECT_SOURCE_DIR}/codec/codec.h"
     DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/mavo")
 install(EXPORT mavoTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
+file(GLOB codec_sources "${PROJECT_SOURCE_DIR}/codec/*.cpp")
+install(FILES ${codec_sources} "${PROJECT_SOURCE_DIR}/codec/codec.h"
+    DESTINATION "${MAVO_INSTALL_CMAKEDIR}/codec")
 
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/mavoConfig.cmake.in"
     "${PROJECT_BINARY_DIR}/mavoConfig.cmake"
     INSTALL_DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
+# Any architecture may take the package: a cross build uses its programs and
+# builds the codec from its sources (mavoConfig.cmake).
 write_basic_package_version_file("${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
-    COMPATIBILITY SameMajorVersion)
+    COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES
     "${PROJECT_BINARY_DIR}/mavoConfig.cmake"
     "${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"

@@ -2,7 +2,8 @@
 # source tree (SOURCE_DIR) and no mavo for the build machine given, in
 # WORK, and runs it under QEMU (QEMU). PREFIX, when set, is where the mavo
 # build INSTALL_FROM is installed for the build machine first: that mavo must
-# be found instead of one being built.
+# be found instead of one being built; with PACKAGE set, the firmware takes
+# that package (find_package) instead of mavo's sources.
 function(run)
     execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(NOT status EQUAL 0)
@@ -14,6 +15,10 @@ endfunction()
 
 file(REMOVE_RECURSE "${WORK}")
 set(build "${WORK}/build")
+set(use_mavo "-DMAVO_SOURCE_DIR=${SOURCE_DIR}")
+if(PACKAGE)
+    set(use_mavo "")
+endif()
 set(find_host "")
 if(PREFIX)
     file(REMOVE_RECURSE "${PREFIX}")
@@ -22,8 +27,9 @@ if(PREFIX)
 endif()
 run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/firmware" -B "${build}" -G Ninja
     "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/arm-none-eabi-cortex-m3.cmake"
-    -DCMAKE_BUILD_TYPE=MinSizeRel "-DMAVO_SOURCE_DIR=${SOURCE_DIR}"
-    "-DASSET=${SOURCE_DIR}/examples/asset.bin" ${find_host})
+    -DCMAKE_BUILD_TYPE=MinSizeRel ${use_mavo}
+    "-DASSET=${SOURCE_DIR}/examples/asset.bin"
+    "-DSTARTUP=${SOURCE_DIR}/examples/firmware/startup.c" ${find_host})
 run("${CMAKE_COMMAND}" --build "${build}")
 if(PREFIX AND EXISTS "${build}/mavo_host")
     message(FATAL_ERROR "the installed mavo in ${PREFIX} was not used: mavo was built again")
