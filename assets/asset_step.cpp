@@ -49,67 +49,6 @@ struct work_files {
     std::string header_temp() const { return dir + "/header"; }
 };
 
-void remove_outputs(const work_files &work, const std::string &header) {
-    for (const std::string &name :
-         {work.copy(), work.stream(), work.dump(), work.expansion(), work.strings(),
-          work.seek(), work.console(), work.header_temp(), header})
-        std::remove(name.c_str());
-}
-
-bool read_file(const std::string &name, std::string &into) {
-    std::FILE *in = std::fopen(name.c_str(), "rb");
-    if (!in)
-        return false;
-    char buffer[64 * 1024];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        into.append(buffer, n);
-    const bool ok = !std::ferror(in);
-    std::fclose(in);
-    return ok;
-}
-
-// Writes `text` to `name` whole, or leaves no file.
-bool write_file(const std::string &name, const std::string &text) {
-    std::FILE *out = std::fopen(name.c_str(), "wb");
-    if (!out)
-        return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    if (std::fclose(out) != 0 || !written) {
-        std::remove(name.c_str());
-        return false;
-    }
-    return true;
-}
-
-// Copies `from` to `to`, counting its bytes. Returns an empty string, or
-// what failed (a directory cannot be read: its first read fails).
-std::string copy_file(const std::string &from, const std::string &to, uint64_t &size) {
-    std::FILE *in = std::fopen(from.c_str(), "rb");
-    if (!in)
-        return "cannot read " + from + ": " + std::strerror(errno);
-    std::FILE *out = std::fopen(to.c_str(), "wb");
-    if (!out) {
-        const std::string why = "cannot write " + to + ": " + std::strerror(errno);
-        std::fclose(in);
-        return why;
-    }
-    bool ok = true;
-    std::vector<char> buffer(256 * 1024);
-    size = 0;
-    size_t n;
-    while (ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-        ok = std::fwrite(buffer.data(), 1, n, out) == n;
-        size += n;
-    }
-    const bool read_failed = std::ferror(in) != 0;
-    std::fclose(in);
-    ok = std::fclose(out) == 0 && ok;
-    if (read_failed)
-        return "cannot read " + from + " (is it a file?)";
-    return ok ? std::string() : "cannot write " + to;
-}
-
 #ifdef _WIN32
 
 std::wstring widen(const std::string &text) {
@@ -155,6 +94,33 @@ void make_one_directory(const std::string &dir) { CreateDirectoryW(widen(dir).c_
 // A Windows build log shows code page 932 as it is.
 std::string readable(const std::string &console) { return console; }
 
+// Names are UTF-8 inside the step and wide for the system, so that any name
+// Windows can hold works.
+std::FILE *open_file(const std::string &name, const char *mode) {
+    return _wfopen(widen(name).c_str(), widen(mode).c_str());
+}
+void remove_file(const std::string &name) { _wremove(widen(name).c_str()); }
+bool replace_file(const std::string &from, const std::string &to) {
+    return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::vector<std::string> arguments(int, char **) {
+    int count = 0;
+    LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> out;
+    for (int i = 0; wide && i < count; ++i) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(n > 0 ? static_cast<size_t>(n) : 1, '\0');
+        if (n > 0)
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &arg[0], n, nullptr, nullptr);
+        arg.pop_back();
+        out.push_back(arg);
+    }
+    if (wide)
+        LocalFree(wide);
+    return out;
+}
+
 #else
 
 int run_mavo(const std::string &mavo, const work_files &work) {
@@ -186,7 +152,81 @@ void make_one_directory(const std::string &dir) { mkdir(dir.c_str(), 0777); }
 
 std::string readable(const std::string &console) { return console_text_as_utf8(console); }
 
+std::FILE *open_file(const std::string &name, const char *mode) {
+    return std::fopen(name.c_str(), mode);
+}
+void remove_file(const std::string &name) { std::remove(name.c_str()); }
+bool replace_file(const std::string &from, const std::string &to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::vector<std::string> arguments(int argc, char **argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 #endif
+
+void remove_outputs(const work_files &work, const std::string &header) {
+    for (const std::string &name :
+         {work.copy(), work.stream(), work.dump(), work.expansion(), work.strings(),
+          work.seek(), work.console(), work.header_temp(), header})
+        remove_file(name);
+}
+
+bool read_file(const std::string &name, std::string &into) {
+    std::FILE *in = open_file(name, "rb");
+    if (!in)
+        return false;
+    char buffer[64 * 1024];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        into.append(buffer, n);
+    const bool ok = !std::ferror(in);
+    std::fclose(in);
+    return ok;
+}
+
+// Writes `text` to `name` whole, or leaves no file.
+bool write_file(const std::string &name, const std::string &text) {
+    std::FILE *out = open_file(name, "wb");
+    if (!out)
+        return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    if (std::fclose(out) != 0 || !written) {
+        remove_file(name);
+        return false;
+    }
+    return true;
+}
+
+// Copies `from` to `to`, counting its bytes. Returns an empty string, or
+// what failed (a directory cannot be read: its first read fails).
+std::string copy_file(const std::string &from, const std::string &to, uint64_t &size) {
+    std::FILE *in = open_file(from, "rb");
+    if (!in)
+        return "cannot read " + from + ": " + std::strerror(errno);
+    std::FILE *out = open_file(to, "wb");
+    if (!out) {
+        const std::string why = "cannot write " + to + ": " + std::strerror(errno);
+        std::fclose(in);
+        return why;
+    }
+    bool ok = true;
+    std::vector<char> buffer(256 * 1024);
+    size = 0;
+    size_t n;
+    while (ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+        ok = std::fwrite(buffer.data(), 1, n, out) == n;
+        size += n;
+    }
+    const bool read_failed = std::ferror(in) != 0;
+    std::fclose(in);
+    ok = std::fclose(out) == 0 && ok;
+    if (read_failed)
+        return "cannot read " + from + " (is it a file?)";
+    return ok ? std::string() : "cannot write " + to;
+}
+
 
 // Makes `dir` and the folders above it that are missing; a generator need
 // not have made them.
@@ -287,19 +327,20 @@ int fail(const std::string &message, const work_files &work, const std::string &
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 7 && argc != 8) {
+    const std::vector<std::string> args = arguments(argc, argv);
+    if (args.size() != 7 && args.size() != 8) {
         std::fprintf(stderr, "usage: mavo_asset_step MAVO SOURCE WORK HEADER SYMBOL "
                              "incbin|embed|string|braces [SEEK_SPACING]\n");
         return 2;
     }
-    const std::string mavo = argv[1], source = argv[2], header = argv[4];
-    const std::string embedding = argv[6];
-    const work_files work{argv[3]};
+    const std::string &mavo = args[1], &source = args[2], &header = args[4];
+    const std::string &embedding = args[6];
+    const work_files work{args[3]};
     asset a;
-    a.symbol = argv[5];
+    a.symbol = args[5];
     a.name = base_name(source);
-    if (argc == 8)
-        a.seek_spacing = static_cast<uint32_t>(std::strtoul(argv[7], nullptr, 10));
+    if (args.size() == 8)
+        a.seek_spacing = static_cast<uint32_t>(std::strtoul(args[7].c_str(), nullptr, 10));
 
     remove_outputs(work, header);
     make_directories(work.dir);
@@ -324,16 +365,16 @@ int main(int argc, char **argv) {
     a.stream_size = stream.size();
     // The copy and its expansion (checked by mavo against it) are done with,
     // and so is the dump unless a brace list includes it.
-    std::remove(work.copy().c_str());
-    std::remove(work.expansion().c_str());
-    std::remove(work.console().c_str());
+    remove_file(work.copy());
+    remove_file(work.expansion());
+    remove_file(work.console());
     if (embedding != "braces")
-        std::remove(work.dump().c_str());
+        remove_file(work.dump());
     if (embedding == "string" && !write_file(work.strings(), string_pieces(stream)))
         return fail("cannot write " + work.strings(), work, header);
 
     if (!write_file(work.header_temp(), header_text(a)) ||
-        std::rename(work.header_temp().c_str(), header.c_str()) != 0)
+        !replace_file(work.header_temp(), header))
         return fail("cannot write " + header, work, header);
     return 0;
 }
