@@ -311,9 +311,10 @@ typedef struct codec_seek_point {
  *
  * Any byte sequence is a stream, as for the decoder, and has its points.
  * The call reads only src[0 .. @src_len - 1] and always returns. It walks
- * the stream once, section by section (a run's bytes are not expanded),
- * so its time grows with the stream's length and the number of points; it
- * keeps nothing but a few words on the stack. The index takes 8 bytes per
+ * the stream section by section (a run's bytes are not expanded) up to the
+ * last point it writes, so its time grows with the stream's length and the
+ * number of points written; the points past its room are counted with
+ * decoded_size(). It keeps nothing but a few words on the stack. The index takes 8 bytes per
  * point: at spacing 4096, 0.2% of the output, whatever the stream's
  * compression.
  */

@@ -98,6 +98,15 @@ uint64_t times(uint32_t k, uint32_t spacing) {
     return product;
 }
 
+// How many points an output of `total` bytes has: total / spacing rounded
+// up, or UINT32_MAX when that does not fit 32 bits.
+uint32_t points_for(uint64_t total, uint32_t spacing) {
+    if (total == 0)
+        return 0;
+    const uint32_t whole = whole_spacings(total - 1, spacing);
+    return whole == UINT32_MAX ? UINT32_MAX : whole + 1;
+}
+
 } // namespace
 
 extern "C" uint32_t index_stream(const uint8_t *src, uint32_t src_len, uint32_t spacing,
@@ -107,19 +116,16 @@ extern "C" uint32_t index_stream(const uint8_t *src, uint32_t src_len, uint32_t 
     if (points == nullptr)
         max_points = 0;
     codec_state s = {};
-    uint32_t n = 0;
-    for (;;) {
+    for (uint32_t n = 0; n < max_points; ++n) {
         const codec_state at = s;
         if (pass_output(src, src_len, s, 1) != 0)
-            break; // no output byte at this offset: no point
-        if (n < max_points)
-            points[n] = point_at(src, at);
-        if (++n == UINT32_MAX)
-            break;
+            return n; // no output byte at this offset: no point
+        points[n] = point_at(src, at);
         if (pass_output(src, src_len, s, spacing - 1) != 0)
-            break;
+            return n + 1;
     }
-    return n;
+    // The room is full: the rest are counted, not walked to one by one.
+    return points_for(decoded_size(src, src_len), spacing);
 }
 
 extern "C" uint32_t decode_seek(const uint8_t *src, uint32_t src_len,

@@ -366,6 +366,11 @@ TEST(Seek, OffsetsPast32BitsOfOutputAgreeWithTheStreamsLayout) {
     const index_of indexes[] = {make_index(stream, 1u << 20), make_index(stream, UINT32_MAX - 4),
                                 make_index(prefix, 1), {{}, 0}};
     ASSERT_EQ(indexes[0].points.size(), (total + (1u << 20) - 1) >> 20);
+    // Counted past the room: 2.9e9 points at 2, and past 32 bits at 1.
+    const uint32_t len = static_cast<uint32_t>(stream.size());
+    codec_seek_point first[3];
+    EXPECT_EQ(index_stream(stream.data(), len, 2, first, 3), (total + 1) / 2);
+    EXPECT_EQ(index_stream(stream.data(), len, 1, nullptr, 0), UINT32_MAX);
     for (const index_of &index : indexes)
         for (uint64_t offset : {uint64_t{0}, (uint64_t{1} << 32) - 1, uint64_t{1} << 32,
                                 (uint64_t{1} << 32) + 4081 * 5 + 17, uint64_t{4081} * 1000000,
