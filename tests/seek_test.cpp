@@ -1,8 +1,10 @@
 // seek_test.cpp - random access held against a whole decode: from any seek
 // point, any leading part of an index or none, decode_seek() gives the
-// position and state from which decode_block() and decode_step() give the
-// output from the offset on, on streams the encoder wrote and on arbitrary
-// bytes, at every kind of offset and spacing, past 32 bits of output too.
+// position and state from which decode_block() and decode_step(), mixed
+// and in any chunking, give the output from the offset on, on streams the
+// encoder wrote and on arbitrary bytes, at every kind of offset and
+// spacing, past 32 bits of output too; a seek with points reads nothing
+// before its point, and points that do not fit lead nowhere unsafe.
 #include "reference_codec.h"
 
 #include <gtest/gtest.h>
@@ -48,13 +50,14 @@ struct seek_result {
     bytes out;
 };
 
-// Seeks and decodes the rest with decode_block() into buffers of
-// `capacity` bytes (decode_step() for a capacity of 1), until `most` bytes
-// or the stream's end. Fails the test when the position is outside the
-// stream.
+// Seeks, then decodes the rest with decode_block() into buffers of
+// `capacity` bytes, until `most` bytes or the stream's end. With `mix`, the
+// rest comes in chunks of 0 to 300 bytes and each call takes a buffer of 1
+// to 600 bytes, decode_step() for those under 100. Fails the test when the
+// position is outside the stream.
 seek_result seek_and_decode(const bytes &stream, const codec_seek_point *points, uint32_t n,
                             uint32_t spacing, uint64_t offset, uint32_t capacity = 70000,
-                            size_t most = SIZE_MAX) {
+                            size_t most = SIZE_MAX, rng_t *mix = nullptr) {
     const auto src = exact_block(stream);
     const uint32_t len = static_cast<uint32_t>(stream.size());
     seek_result r;
@@ -66,16 +69,20 @@ seek_result seek_and_decode(const bytes &stream, const codec_seek_point *points,
         ADD_FAILURE() << "position " << r.pos << " is past the stream's " << len << " bytes";
         return r;
     }
-    bytes buffer(capacity);
-    int result;
-    do {
-        uint32_t got = 0;
-        result = capacity == 1
-                     ? decode_step(src.get() + r.pos, &state, len - r.pos, buffer.data(), &got)
-                     : decode_block(src.get() + r.pos, &state, len - r.pos, buffer.data(),
-                                    capacity, &got);
-        r.out.insert(r.out.end(), buffer.begin(), buffer.begin() + got);
-    } while (result == STEP_OUTPUT_READY && r.out.size() < most);
+    bytes buffer(std::max<uint32_t>(capacity, 600));
+    for (uint32_t pos = r.pos; pos < len && r.out.size() < most;) {
+        const uint32_t chunk = mix ? std::min(uniform(*mix, 0, 300), len - pos) : len - pos;
+        int result;
+        do {
+            const uint32_t cap = mix ? uniform(*mix, 1, 600) : capacity;
+            uint32_t got = 0;
+            result = cap < 100 && mix
+                         ? decode_step(src.get() + pos, &state, chunk, buffer.data(), &got)
+                         : decode_block(src.get() + pos, &state, chunk, buffer.data(), cap, &got);
+            r.out.insert(r.out.end(), buffer.begin(), buffer.begin() + got);
+        } while (result == STEP_OUTPUT_READY && r.out.size() < most);
+        pos += chunk;
+    }
     if (r.out.size() > most)
         r.out.resize(most);
     return r;
@@ -126,7 +133,8 @@ std::vector<uint64_t> offsets_to_try(const bytes &stream, uint64_t total, uint32
 }
 
 // Every offset gives the whole decode's bytes from there (the first 3000
-// of them) and, before the end, its very position and state.
+// of them, in one block or in chunks through steps and blocks mixed) and,
+// before the end, its very position and state.
 void expect_seek_agrees(const bytes &stream, const whole_decode &whole, const index_of &index,
                         uint32_t n_points, rng_t &rng, const std::string &what) {
     const codec_seek_point *points = index.points.empty() ? nullptr : index.points.data();
@@ -134,9 +142,8 @@ void expect_seek_agrees(const bytes &stream, const whole_decode &whole, const in
     for (uint64_t offset : offsets_to_try(stream, whole.out.size(), index.spacing, rng)) {
         const size_t from = static_cast<size_t>(std::min<uint64_t>(offset, whole.out.size()));
         const size_t to = std::min(whole.out.size(), from + most);
-        const uint32_t capacity = uniform(rng, 1, 3) == 1 ? uniform(rng, 1, 600) : 70000;
-        const seek_result r =
-            seek_and_decode(stream, points, n_points, index.spacing, offset, capacity, most);
+        const seek_result r = seek_and_decode(stream, points, n_points, index.spacing, offset,
+                                              70000, most, uniform(rng, 0, 1) ? &rng : nullptr);
         ASSERT_EQ(r.out, bytes(whole.out.begin() + static_cast<std::ptrdiff_t>(from),
                                whole.out.begin() + static_cast<std::ptrdiff_t>(to)))
             << what << ", offset " << offset << ", " << n_points << " points";
@@ -222,9 +229,10 @@ TEST(Seek, IndexHasOnePointPerSpacingOfOutputAndFillsOnlyItsRoom) {
                 std::vector<codec_seek_point> points(room + 4);
                 std::memset(points.data(), 0x5A, points.size() * sizeof points[0]);
                 ASSERT_EQ(index_stream(c.stream.data(), len, spacing, points.data(), room), n);
-                if (std::min(room, n) > 0)
+                if (std::min(room, n) > 0) {
                     ASSERT_EQ(std::memcmp(points.data(), full.points.data(),
                                           std::min(room, n) * sizeof points[0]), 0);
+                }
                 for (size_t i = std::min(room, n); i < points.size(); ++i)
                     ASSERT_EQ(points[i].section, 0x5A5A5A5Au) << "written past its room";
             }
@@ -233,38 +241,24 @@ TEST(Seek, IndexHasOnePointPerSpacingOfOutputAndFillsOnlyItsRoom) {
     }
 }
 
-TEST(Seek, EveryOffsetAndSpacingAgreesWithAWholeDecode) {
+TEST(Seek, EveryOffsetSpacingAndLeadingPartOfTheIndexAgreesWithAWholeDecode) {
     rng_t rng(1800);
     for (const stream_case &c : streams_to_seek(rng)) {
         const whole_decode whole = decode_whole(c.stream);
         for (uint32_t spacing : spacings) {
             const index_of index = make_index(c.stream, spacing);
-            expect_seek_agrees(c.stream, whole, index, static_cast<uint32_t>(index.points.size()), rng,
-                               std::string(c.name) + ", spacing " + std::to_string(spacing));
-            if (testing::Test::HasFatalFailure())
-                return;
-        }
-    }
-}
-
-TEST(Seek, AnyLeadingPartOfAnIndexOrNoneAgreesWithAWholeDecode) {
-    rng_t rng(1801);
-    for (const stream_case &c : streams_to_seek(rng)) {
-        const whole_decode whole = decode_whole(c.stream);
-        for (uint32_t spacing : {1u, 257u, 4096u}) {
-            const index_of index = make_index(c.stream, spacing);
             const uint32_t n = static_cast<uint32_t>(index.points.size());
-            for (uint32_t used : {0u, 1u, n / 3, n > 0 ? n - 1 : 0}) {
-                expect_seek_agrees(c.stream, whole, index, used, rng,
+            // All points, some of them, none; null points and spacing 0
+            // use none whatever the count.
+            const std::pair<index_of, uint32_t> variants[] = {
+                {index, n}, {index, n > 0 ? n - 1 : 0}, {index, n / 3}, {index, 1}, {index, 0},
+                {index_of{{}, spacing}, n}, {index_of{index.points, 0}, n}};
+            for (const auto &[variant, used] : variants) {
+                expect_seek_agrees(c.stream, whole, variant, used, rng,
                                    std::string(c.name) + ", spacing " + std::to_string(spacing));
                 if (testing::Test::HasFatalFailure())
                     return;
             }
-            // Null points, and spacing 0, use no points whatever the count.
-            const index_of none{{}, spacing};
-            expect_seek_agrees(c.stream, whole, none, n, rng, std::string(c.name) + ", null points");
-            expect_seek_agrees(c.stream, whole, index_of{index.points, 0}, n, rng,
-                               std::string(c.name) + ", spacing 0");
         }
     }
 }
@@ -284,37 +278,6 @@ TEST(Seek, WithPointsReadsNothingBeforeThePointsSection) {
         ASSERT_FALSE(got.empty()) << "point " << k;
         ASSERT_TRUE(std::equal(got.begin(), got.end(), whole.begin() + static_cast<std::ptrdiff_t>(offset)))
             << "point " << k << ", offset " << offset;
-    }
-}
-
-TEST(Seek, StepsAndBlocksMixedAfterASeekInAnyChunkingAgree) {
-    rng_t rng(1803);
-    const bytes stream = encode_all(runs_and_literals(rng, 30000), whole_input());
-    const bytes whole = read_stream_directly(stream);
-    const index_of index = make_index(stream, 256);
-    for (int round = 0; round < 200; ++round) {
-        const uint64_t offset = uniform(rng, 0, static_cast<uint32_t>(whole.size()));
-        codec_state state;
-        const uint32_t len = static_cast<uint32_t>(stream.size());
-        uint32_t pos = decode_seek(stream.data(), len, index.points.data(),
-                                   static_cast<uint32_t>(index.points.size()), 256, offset, &state);
-        bytes out, buffer(600);
-        while (pos < len) { // chunks of 0 to 300 bytes, buffers of 1 to 600
-            const uint32_t n = std::min(uniform(rng, 0, 300), len - pos);
-            int result;
-            do {
-                const uint32_t cap = uniform(rng, 1, 600);
-                uint32_t got = 0;
-                result = cap < 100 ? decode_step(stream.data() + pos, &state, n, buffer.data(), &got)
-                                   : decode_block(stream.data() + pos, &state, n, buffer.data(), cap, &got);
-                out.insert(out.end(), buffer.begin(), buffer.begin() + got);
-                ASSERT_LE(out.size(), whole.size()) << "round " << round;
-            } while (result == STEP_OUTPUT_READY);
-            pos += n;
-        }
-        ASSERT_TRUE(std::equal(out.begin(), out.end(), whole.begin() + static_cast<std::ptrdiff_t>(offset),
-                               whole.end()))
-            << "round " << round << ", offset " << offset;
     }
 }
 
