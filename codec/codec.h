@@ -273,7 +273,9 @@ uint64_t decoded_size(const uint8_t *src, size_t src_len);
  *   run      1 when that section is a run section, 0 for a literal one
  *   zero     always 0
  *
- * 8 bytes on every compiler (no padding inside).
+ * 8 bytes on every compiler (no padding inside). The values depend only on
+ * the stream and the spacing, not on the machine that made them, so points
+ * made on the build machine serve the target.
  */
 typedef struct codec_seek_point {
     uint32_t section;
