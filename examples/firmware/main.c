@@ -106,11 +106,15 @@ static int range_matches(const codec_seek_point *seek_points, uint32_t n_points,
     return done == expected;
 }
 
+/* Offset and length of each range: inside, across points and sections, up
+   to the end and past it. */
+static const uint32_t ranges[][2] = {
+    {0, 100}, {255, 2}, {256, 300}, {1000, 64}, {2047, 700}, {3000, 200}, {3072, 10},
+};
+#define RANGES (sizeof ranges / sizeof ranges[0])
+
 static int seek_ranges(uint32_t *n_out)
 {
-    static const uint32_t ranges[][2] = {
-        {0, 100}, {255, 2}, {256, 300}, {1000, 64}, {2047, 700}, {3000, 200}, {3072, 10},
-    };
     codec_state state = {0};
     uint32_t n, i;
     int ok;
@@ -119,7 +123,7 @@ static int seek_ranges(uint32_t *n_out)
     ok = XXH32(whole, sizeof whole, 0) == ASSET_XXH32;
     n = index_stream(asset_bin, ASSET_BIN_SIZE, SPACING, points, MAX_POINTS);
     ok = ok && n == MAX_POINTS;
-    for (i = 0; i < sizeof ranges / sizeof ranges[0]; i++) {
+    for (i = 0; i < RANGES; i++) {
         ok = ok && range_matches(points, n, ranges[i][0], ranges[i][1]);
         ok = ok && range_matches(points, n / 2, ranges[i][0], ranges[i][1]);
         ok = ok && range_matches(NULL, 0, ranges[i][0], ranges[i][1]);
@@ -147,8 +151,9 @@ int main(void)
     {
         uint32_t n = 0;
         const int seek_ok = seek_ranges(&n);
-        printf("decode_seek: 7 ranges with %lu points at %lu bytes, half of them, and none: %s\n",
-               (unsigned long)n, (unsigned long)SPACING, seek_ok ? "ok" : "MISMATCH");
+        printf("decode_seek: %lu ranges with %lu points at %lu bytes, half of them, and none: %s\n",
+               (unsigned long)RANGES, (unsigned long)n, (unsigned long)SPACING,
+               seek_ok ? "ok" : "MISMATCH");
         ok = seek_ok && ok;
     }
     return ok ? 0 : 1;
