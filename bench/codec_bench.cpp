@@ -1,12 +1,14 @@
 // codec_bench.cpp - micro-benchmarks of the codec steps and the dump text,
 // driven the way the tool drives them: 64 KiB input chunks, the output
-// block filled in place.
+// block filled in place; and random access: a seek with and without seek
+// points beside decoding as many bytes as lie between two points.
 #include "bench_data.h"
 #include <mavo/codec.h>
 #include "dump_format.h"
 
 #include <benchmark/benchmark.h>
 
+#include <random>
 #include <vector>
 
 namespace {
@@ -124,6 +126,86 @@ void dump_text(benchmark::State &bench) {
     bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(text_size));
 }
 
+// Random access into 16 MiB of bitmap-like output, at offsets spread over
+// all of it, the same ones for every benchmark.
+constexpr size_t seek_output_size = 16 << 20;
+constexpr uint32_t seek_spacing = 4096;
+constexpr size_t seek_offsets = 1024;
+
+struct seek_data {
+    std::vector<uint8_t> stream;
+    std::vector<codec_seek_point> points;
+    std::vector<uint64_t> offsets;
+};
+
+const seek_data &seek_setup() {
+    static const seek_data data = [] {
+        seek_data d;
+        const std::vector<uint8_t> input = make_bitmap_like_data(seek_output_size);
+        d.stream.resize(input.size() * 2 + 1024);
+        d.stream.resize(encode_into(input, d.stream));
+        const uint32_t len = static_cast<uint32_t>(d.stream.size());
+        d.points.resize(index_stream(d.stream.data(), len, seek_spacing, nullptr, 0));
+        index_stream(d.stream.data(), len, seek_spacing, d.points.data(),
+                     static_cast<uint32_t>(d.points.size()));
+        std::mt19937 rng(18);
+        for (size_t i = 0; i < seek_offsets; ++i)
+            d.offsets.push_back(rng() % seek_output_size);
+        return d;
+    }();
+    return data;
+}
+
+// One decode_seek() per iteration; with_points false scans from the start.
+void seek(benchmark::State &bench, bool with_points) {
+    const seek_data &d = seek_setup();
+    const uint32_t len = static_cast<uint32_t>(d.stream.size());
+    const uint32_t n = with_points ? static_cast<uint32_t>(d.points.size()) : 0;
+    size_t i = 0;
+    for (auto _ : bench) {
+        codec_state state;
+        benchmark::DoNotOptimize(decode_seek(d.stream.data(), len, n ? d.points.data() : nullptr,
+                                             n, seek_spacing, d.offsets[i++ % seek_offsets],
+                                             &state));
+        benchmark::DoNotOptimize(state);
+    }
+    bench.counters["index_bytes"] = static_cast<double>(d.points.size() * sizeof(codec_seek_point));
+    bench.counters["stream_bytes"] = static_cast<double>(d.stream.size());
+}
+
+// decode_block() of one spacing's worth of bytes from the same offsets, the
+// seek done beforehand: the work that a seek with points is to stay under.
+void decode_spacing(benchmark::State &bench) {
+    const seek_data &d = seek_setup();
+    const uint32_t len = static_cast<uint32_t>(d.stream.size());
+    std::vector<codec_state> states(seek_offsets);
+    std::vector<uint32_t> starts(seek_offsets);
+    for (size_t k = 0; k < seek_offsets; ++k)
+        starts[k] = decode_seek(d.stream.data(), len, d.points.data(),
+                                static_cast<uint32_t>(d.points.size()), seek_spacing,
+                                d.offsets[k], &states[k]);
+    std::vector<uint8_t> out(seek_spacing);
+    size_t i = 0;
+    for (auto _ : bench) {
+        const size_t k = i++ % seek_offsets;
+        codec_state state = states[k];
+        benchmark::DoNotOptimize(decode_block(d.stream.data() + starts[k], &state, len - starts[k],
+                                              out.data(), seek_spacing, nullptr));
+        benchmark::ClobberMemory();
+    }
+    bench.SetBytesProcessed(bench.iterations() * int64_t{seek_spacing});
+}
+
+void index_whole_stream(benchmark::State &bench) {
+    const seek_data &d = seek_setup();
+    std::vector<codec_seek_point> points(d.points.size());
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(index_stream(d.stream.data(), static_cast<uint32_t>(d.stream.size()),
+                                              seek_spacing, points.data(),
+                                              static_cast<uint32_t>(points.size())));
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(seek_output_size));
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(encode, random, random_bytes)->Unit(benchmark::kMillisecond);
@@ -136,5 +218,11 @@ BENCHMARK_CAPTURE(decode_blocks, bitmap, bitmap_like)->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(decode_steps, pairs, equal_pairs)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decode_blocks, pairs, equal_pairs)->Unit(benchmark::kMillisecond);
 BENCHMARK(dump_text)->Unit(benchmark::kMillisecond);
+// Random access: a seek with points at 4096, decoding 4096 bytes, a seek
+// that scans from the start, and making the index.
+BENCHMARK_CAPTURE(seek, points_4096, true)->Unit(benchmark::kNanosecond);
+BENCHMARK(decode_spacing)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(seek, from_start, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK(index_whole_stream)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 /*
  * codec.h - the mavo run-length codec: its state record, stream format, the
- * two resumable step functions, the block decoder and the size queries.
+ * two resumable step functions, the block decoder, the size queries and
+ * random access through seek points.
  *
  * This is the codec's only public header. It compiles as C99 and as C++, and
  * the functions have C linkage, so firmware written in C can include it and
@@ -15,6 +16,8 @@
  *   decode_step()   expand one byte per call (the original interface).
  *   decoded_size()  how long a whole stream expands to, without expanding it.
  *   ENCODE_BOUND(n) the longest stream n input bytes can give.
+ *   index_stream()  seek points for a stream, one every `spacing` output bytes.
+ *   decode_seek()   start a pass at any output byte, with or without points.
  *
  * ------------------------------------------------------------------------
  * The compressed stream
@@ -227,6 +230,153 @@ int decode_block(const uint8_t *src, codec_state *state, uint32_t src_len,
  * bytes); compare it with your buffer before decoding into it.
  */
 uint64_t decoded_size(const uint8_t *src, size_t src_len);
+
+/*
+ * ------------------------------------------------------------------------
+ * Random access
+ * ------------------------------------------------------------------------
+ * A pass may start at any output byte: decode_seek() finds the place in the
+ * stream and the state to start from, then decode_block() or decode_step()
+ * go on from there as in any pass. Without help it reads the count bytes
+ * from the start of the stream; with seek points, made once by
+ * index_stream() and kept beside the stream (in RAM, or as a constant array
+ * made at build time), it starts from the point just before the offset.
+ *
+ *   static codec_seek_point points[64]; -- one per 4096 output bytes
+ *   uint8_t line[320];
+ *   uint32_t n = index_stream(data, sizeof data, 4096, points, 64);
+ *   codec_state state;
+ *   uint32_t p = decode_seek(data, sizeof data, points, n < 64 ? n : 64,
+ *                            4096, 200 * 320, &state);
+ *   uint32_t len = 0;
+ *   decode_block(data + p, &state, sizeof data - p, line, 320, &len);
+ *   -- line[0 .. len-1] is output bytes 64000 .. 64319 (len < 320 only
+ *      where the stream ends sooner)
+ *
+ * The points are a separate array and change nothing in the stream.
+ */
+
+/*
+ * A place where a pass may start: the state the decoder is in after a
+ * number of output bytes. The fields are the codec's business; a caller
+ * keeps the array that index_stream() fills and hands it to decode_seek().
+ * They are public so that the array can be static or constant, and so that
+ * a build step can write it as a C initialiser, each point as
+ * { section, last, into, run, 0 } in this field order:
+ *
+ *   section  where, in the stream, the section holding the point begins
+ *            (the index of its count byte)
+ *   last     the byte a run repeats: the last byte output before the point
+ *            (0 before the first literal byte)
+ *   into     output bytes of that section that come before the point,
+ *            0 to 254; with 0 the section's count byte is still to be read
+ *   run      1 when that section is a run section, 0 for a literal one
+ *   zero     always 0
+ *
+ * 8 bytes on every compiler (no padding inside). The values depend only on
+ * the stream and the spacing, not on the machine that made them, so points
+ * made on the build machine serve the target.
+ */
+typedef struct codec_seek_point {
+    uint32_t section;
+    uint8_t last;
+    uint8_t into;
+    uint8_t run;
+    uint8_t zero;
+} codec_seek_point;
+
+/*
+ * index_stream() - seek points for a whole stream, one for every @spacing
+ * bytes of output.
+ *
+ * @src:        the whole stream (not a chunk); may be null when @src_len
+ *              is 0.
+ * @src_len:    its length in bytes.
+ * @spacing:    output bytes from one point to the next, at least 1. Point k
+ *              is at output offset k * @spacing: 0, @spacing, 2 * @spacing,
+ *              and so on, for every such offset before the end of the
+ *              output.
+ * @points:     where the points go, in order; may be null when @max_points
+ *              is 0 (a null @points writes nothing whatever @max_points is).
+ * @max_points: room in @points. Only points[0 .. @max_points - 1] is
+ *              written.
+ *
+ * Returns n, the number of points the stream has at this spacing: the
+ * output's length divided by @spacing, rounded up (0 for a stream that
+ * expands to nothing). The first min(n, @max_points) of them are written.
+ * So a first call with @max_points 0 tells how much room to give a second
+ * one, and an array sized for a known output, (size + spacing - 1) /
+ * spacing points, takes them in one call. A count that 32 bits cannot hold
+ * (over 4 Gi points: spacing 1 on a stream of more than 4 GiB of output) is
+ * given as UINT32_MAX, and only that many points exist. A @spacing of 0
+ * gives no points and returns 0.
+ *
+ * Any byte sequence is a stream, as for the decoder, and has its points.
+ * The call reads only src[0 .. @src_len - 1] and always returns. It walks
+ * the stream section by section (a run's bytes are not expanded) up to the
+ * last point it writes, so its time grows with the stream's length and the
+ * number of points written; the points past its room are counted with
+ * decoded_size(). It keeps nothing but a few words on the stack. The index takes 8 bytes per
+ * point: at spacing 4096, 0.2% of the output, whatever the stream's
+ * compression.
+ */
+uint32_t index_stream(const uint8_t *src, uint32_t src_len, uint32_t spacing,
+                      codec_seek_point *points, uint32_t max_points);
+
+/*
+ * decode_seek() - start a pass at output byte @offset.
+ *
+ * @src:      the whole stream (not a chunk); may be null when @src_len is 0.
+ * @src_len:  its length in bytes.
+ * @points:   seek points that index_stream() made for this same stream
+ *            and @spacing, or null.
+ * @n_points: how many of them to use: any leading part of what
+ *            index_stream() wrote, all of them or fewer (points past
+ *            @n_points are never read). 0 uses none.
+ * @spacing:  the spacing the points were made with. Ignored without
+ *            points; a @spacing of 0 uses none.
+ * @offset:   the output byte to start at, counted from the stream's first
+ *            output byte. Any value: 64 bits, since the output may be up to
+ *            255 times as long as the stream.
+ * @state:    set for the pass; its earlier contents do not matter.
+ *
+ * Returns a position p in the stream, 0 to @src_len, and sets *state so
+ * that decode_block(src + p, state, src_len - p, ...) (or decode_step(),
+ * or chunks of the rest of the stream fed in turn) gives the output from
+ * byte @offset on, exactly as a pass from the start gives it after its
+ * first @offset bytes. For an offset before the end, *state is then the
+ * very state a decode_block() pass over the whole stream has after @offset
+ * bytes, but with in_pos counted from p (so in_pos is 0).
+ *
+ * An @offset at or past the end of the output gives a position from which
+ * nothing more is decoded: p is @src_len, or a place where only empty
+ * sections are left. decoded_size() tells where the end is.
+ *
+ * Cost. With points, the call starts from point @offset / @spacing (or the
+ * last one given, when the offset lies past it) and walks the sections from
+ * there to @offset: at most @spacing bytes of output, plus the 254 at most
+ * that the point is into its section, passed section by section without
+ * writing them (a run costs one step whatever its length). That is about
+ * as much work as decoding @spacing bytes, and far less for runs; the
+ * call's own arithmetic is a few dozen 32-bit steps. A stream that mavo
+ * wrote has at most three empty sections per 256 bytes; an arbitrary one
+ * may have any number, and the walk reads those between the point and
+ * @offset too. With no points it walks from the start of the stream to
+ * @offset, reading each count byte once, like decoded_size(). An offset
+ * past the last point given walks on from that point. Nothing is allocated
+ * and nothing is written but *state; 64-bit offsets need no library
+ * routine for division or multiplication.
+ *
+ * Any byte sequence is a stream. The call reads only src[0 .. @src_len - 1]
+ * and always returns. A point whose section lies at or past the end of the
+ * stream is not used: the call then walks from the start, as without
+ * points. Points made for another stream or another spacing give other
+ * bytes than the offset's, but the position and state are still safe to
+ * decode from.
+ */
+uint32_t decode_seek(const uint8_t *src, uint32_t src_len,
+                     const codec_seek_point *points, uint32_t n_points,
+                     uint32_t spacing, uint64_t offset, codec_state *state);
 
 #ifdef __cplusplus
 }

@@ -1,8 +1,11 @@
 /* main.c - mavo on a microcontroller: the firmware carries a mavo dump of
    examples/asset.bin and expands it twice through a 64-byte buffer, once a
    byte at a time with decode_step() and once with decode_block(), checking
-   each expansion against the original's size and XXH32 checksum. It reports
-   through semihosting and exits 0 when both match. */
+   each expansion against the original's size and XXH32 checksum. Then it
+   reads ranges of the asset with decode_seek(), through seek points that
+   index_stream() makes here into a static array and without points,
+   checking each against the whole expansion. It reports through
+   semihosting and exits 0 when everything matches. */
 #include <mavo/codec.h>
 
 #include <stdio.h>
@@ -71,6 +74,64 @@ static struct expansion expand_by_blocks(void)
     return result;
 }
 
+/* Seek points, one per SPACING output bytes; room for the whole asset. */
+#define SPACING 256u
+#define MAX_POINTS ((ASSET_BIN_DECODED_SIZE + SPACING - 1) / SPACING)
+static codec_seek_point points[MAX_POINTS];
+static uint8_t whole[ASSET_BIN_DECODED_SIZE];
+
+/* Reads `len` bytes from `offset` on (fewer where the asset ends) and
+   checks them against the whole expansion. */
+static int range_matches(const codec_seek_point *seek_points, uint32_t n_points,
+                         uint32_t offset, uint32_t len)
+{
+    uint8_t buffer[64];
+    codec_state state;
+    const uint32_t start = decode_seek(asset_bin, ASSET_BIN_SIZE, seek_points, n_points,
+                                       SPACING, offset, &state);
+    const uint32_t expected = offset >= ASSET_BIN_DECODED_SIZE ? 0
+                            : ASSET_BIN_DECODED_SIZE - offset < len ? ASSET_BIN_DECODED_SIZE - offset
+                            : len;
+    uint32_t done = 0;
+    int step = STEP_OUTPUT_READY;
+    while (done < len && step == STEP_OUTPUT_READY) {
+        uint32_t got = 0, i;
+        const uint32_t want = len - done < sizeof buffer ? len - done : sizeof buffer;
+        step = decode_block(asset_bin + start, &state, ASSET_BIN_SIZE - start, buffer, want, &got);
+        for (i = 0; i < got; i++)
+            if (offset + done + i >= ASSET_BIN_DECODED_SIZE || buffer[i] != whole[offset + done + i])
+                return 0;
+        done += got;
+    }
+    return done == expected;
+}
+
+/* Offset and length of each range: inside, across points and sections, up
+   to the end and past it. */
+static const uint32_t ranges[][2] = {
+    {0, 100}, {255, 2}, {256, 300}, {1000, 64}, {2047, 700}, {3000, 200}, {3072, 10},
+};
+#define RANGES (sizeof ranges / sizeof ranges[0])
+
+static int seek_ranges(uint32_t *n_out)
+{
+    codec_state state = {0};
+    uint32_t n, i;
+    int ok;
+
+    decode_block(asset_bin, &state, ASSET_BIN_SIZE, whole, sizeof whole, NULL);
+    ok = XXH32(whole, sizeof whole, 0) == ASSET_XXH32;
+    n = index_stream(asset_bin, ASSET_BIN_SIZE, SPACING, points, MAX_POINTS);
+    ok = ok && n == MAX_POINTS;
+    for (i = 0; i < RANGES; i++) {
+        ok = ok && range_matches(points, n, ranges[i][0], ranges[i][1]);
+        ok = ok && range_matches(points, n / 2, ranges[i][0], ranges[i][1]);
+        ok = ok && range_matches(NULL, 0, ranges[i][0], ranges[i][1]);
+    }
+    *n_out = n;
+    return ok;
+}
+
 static int report(const char *how, struct expansion got)
 {
     const int ok = got.size == ASSET_BIN_DECODED_SIZE && got.checksum == ASSET_XXH32;
@@ -87,5 +148,13 @@ int main(void)
            (unsigned long)decoded_size(asset_bin, ASSET_BIN_SIZE));
     ok = report("decode_step", expand_by_steps());
     ok = report("decode_block", expand_by_blocks()) && ok;
+    {
+        uint32_t n = 0;
+        const int seek_ok = seek_ranges(&n);
+        printf("decode_seek: %lu ranges with %lu points at %lu bytes, half of them, and none: %s\n",
+               (unsigned long)RANGES, (unsigned long)n, (unsigned long)SPACING,
+               seek_ok ? "ok" : "MISMATCH");
+        ok = seek_ok && ok;
+    }
     return ok ? 0 : 1;
 }
