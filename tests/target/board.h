@@ -24,6 +24,9 @@
 void board_print(const char *text);
 void board_print_text(const char *text);
 
+/* Writes n in decimal (board_print.c, the same on every board). */
+void board_print_number(uint32_t n);
+
 /* Ends the run: the emulator exits with status (0 when all went well). */
 void board_exit(int status);
 

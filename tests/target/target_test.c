@@ -32,18 +32,6 @@ struct sample {
 
 static int failures;
 
-static void print_number(uint32_t n)
-{
-    char text[11];
-    int i = 10;
-    text[10] = '\0';
-    do {
-        text[--i] = (char)('0' + n % 10u);
-        n /= 10u;
-    } while (n != 0);
-    board_print(text + i);
-}
-
 /* Counts a failed check and says which (what, a BOARD_TEXT), with a number
    that locates it. */
 static int check(int ok, const struct sample *sample, const char *what, uint32_t where)
@@ -55,7 +43,7 @@ static int check(int ok, const struct sample *sample, const char *what, uint32_t
         board_print_text(BOARD_TEXT(": "));
         board_print_text(what);
         board_print_text(BOARD_TEXT(" at "));
-        print_number(where);
+        board_print_number(where);
         board_print_text(BOARD_TEXT("\n"));
     }
     return ok;
