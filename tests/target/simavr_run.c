@@ -5,6 +5,7 @@
 
    The program writes its status to GPIOR0 and then sleeps with interrupts
    off, which ends the simulation. Bytes written to GPIOR1 are its console.
+   What it sends through UART0 (Serial, on an Arduino) is printed as well.
    Writing GPIOR2 starts (nonzero) or stops (zero) a measurement: on the
    stop the number of cycles in between is printed to the console. A program
    that ends without a status, crashes or runs past N cycles (100 million
@@ -16,9 +17,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <avr_uart.h>
 #include <sim_avr.h>
 #include <sim_elf.h>
 #include <sim_io.h>
+#include <sim_irq.h>
 
 enum {
     GPIOR0_ADDRESS = 0x3e, /* data-space addresses on the ATmega328P */
@@ -56,6 +59,13 @@ static void mark_written(avr_t *avr, avr_io_addr_t addr, uint8_t value, void *pa
         run->mark = avr->cycle;
     else
         printf("%" PRIu64, (uint64_t)(avr->cycle - run->mark));
+}
+
+static void uart_sent(struct avr_irq_t *irq, uint32_t value, void *param)
+{
+    (void)irq;
+    (void)param;
+    putchar((int)(value & 0xFFu));
 }
 
 /* simavr's own messages: errors only, to stderr, so that the program's
@@ -104,6 +114,15 @@ int main(int argc, char **argv)
     avr_register_io_write(avr, GPIOR0_ADDRESS, status_written, &run);
     avr_register_io_write(avr, GPIOR1_ADDRESS, console_written, &run);
     avr_register_io_write(avr, GPIOR2_ADDRESS, mark_written, &run);
+    {
+        /* The UART's bytes as they are, not simavr's coloured lines. */
+        uint32_t flags = 0;
+        avr_ioctl(avr, AVR_IOCTL_UART_GET_FLAGS('0'), &flags);
+        flags &= ~(uint32_t)AVR_UART_FLAG_STDIO;
+        avr_ioctl(avr, AVR_IOCTL_UART_SET_FLAGS('0'), &flags);
+        avr_irq_register_notify(avr_io_getirq(avr, AVR_IOCTL_UART_GETIRQ('0'), UART_IRQ_OUTPUT),
+                                uart_sent, NULL);
+    }
 
     while (state != cpu_Done && state != cpu_Crashed && avr->cycle < max_cycles)
         state = avr_run(avr);
