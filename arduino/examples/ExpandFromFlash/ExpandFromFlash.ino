@@ -16,7 +16,7 @@ void setup() {
 
   uint8_t chunk[32];
   uint8_t buffer[32];
-  codec_state state = {0};
+  codec_state state = {};  // all zero: a new pass
   uint32_t size = 0;
   uint16_t crc = 0xFFFF;
   for (uint16_t pos = 0; pos < ASSET_BIN_SIZE; pos += sizeof chunk) {
