@@ -11,6 +11,11 @@
 //                     count byte until the last repeat is out, so a chunk
 //                     never runs out in the middle of a run
 // Between the calls of a pass out_pos and produced are always 0.
+//
+// The code suits 8-bit cores as well as 64-bit ones: a call keeps the
+// fields it needs in registers (a copy of the whole record, and 32-bit
+// positions and lengths beside it, would take a stack frame on AVR), keeps
+// each copy's length in a byte, and never adds 64-bit numbers in a loop.
 #include "codec.h"
 
 // The C header, not <cstring>: toolchains for microcontrollers often have a
@@ -22,52 +27,76 @@ namespace {
 constexpr uint8_t literal_mode = 0;
 constexpr uint8_t run_mode = 1;
 
-uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 size_t smaller_size(size_t a, size_t b) { return a < b ? a : b; }
 
-// Takes the count byte at in_pos: opens the section it counts, or, for an
-// empty one, moves straight on to the section after it. A run's count byte
-// stays unread until its run is out.
-void take_count_byte(codec_state &s, uint8_t b) {
-    s.count = b;
-    if (s.mode == literal_mode) {
-        ++s.in_pos;
-        if (b == 0)
-            s.mode = run_mode;
-    } else if (b == 0) {
-        ++s.in_pos;
-        s.mode = literal_mode;
+// A call's working copy of the decoder's fields of codec_state; the
+// encoder's fields are left as they are. The position in the chunk is an
+// index in decode_step() and a pointer in decode_block(), the smaller code
+// for each on every core; either steps on by one.
+template <typename Position>
+struct reader {
+    uint8_t mode;
+    uint8_t count;
+    uint8_t last;
+    Position in;
+
+    void store(codec_state &s) const {
+        s.mode = mode;
+        s.count = count;
+        s.last = last;
     }
-}
+
+    // Takes the count byte b under `in`: opens the section it counts, or,
+    // for an empty one, moves straight on to the section after it. A run's
+    // count byte stays unread until its run is out.
+    void take_count_byte(uint8_t b) {
+        count = b;
+        if (mode == literal_mode) {
+            ++in;
+            if (b == 0)
+                mode = run_mode;
+        } else if (b == 0) {
+            ++in;
+            mode = literal_mode;
+        }
+    }
+
+    // The open section has given its last byte: a literal section is
+    // followed by a run section, and a run's count byte is done with.
+    void close_section() {
+        if (mode == literal_mode) {
+            mode = run_mode;
+        } else {
+            ++in;
+            mode = literal_mode;
+        }
+    }
+};
 
 } // namespace
 
 extern "C" int decode_step(const uint8_t *src, codec_state *state,
                            uint32_t src_len, uint8_t *window,
                            uint32_t *len_acc) {
-    codec_state s = *state;
-    while (s.in_pos < src_len) {
-        if (s.count == 0) {
-            take_count_byte(s, src[s.in_pos]);
+    reader<uint32_t> r{state->mode, state->count, state->last, state->in_pos};
+    while (r.in < src_len) {
+        if (r.count == 0) {
+            r.take_count_byte(src[r.in]);
             continue;
         }
-        --s.count;
-        if (s.mode == literal_mode) {
-            s.last = src[s.in_pos++];
-            if (s.count == 0)
-                s.mode = run_mode;
-        } else if (s.count == 0) {
-            ++s.in_pos; // the run is out: its count byte is done with
-            s.mode = literal_mode;
-        }
-        window[0] = s.last;
+        if (r.mode == literal_mode)
+            r.last = src[r.in++];
+        if (--r.count == 0)
+            r.close_section();
+        window[0] = r.last;
         if (len_acc)
             *len_acc += 1;
-        *state = s;
+        r.store(*state);
+        state->in_pos = r.in;
         return STEP_OUTPUT_READY;
     }
-    s.in_pos = 0;
-    *state = s;
+    r.store(*state);
+    state->in_pos = 0;
     return STEP_NEED_INPUT;
 }
 
@@ -76,59 +105,77 @@ extern "C" int decode_block(const uint8_t *src, codec_state *state,
                             uint32_t *len_acc) {
     if (dst_cap == 0)
         return 0;
-    codec_state s = *state;
-    uint32_t written = 0;
+    // A position past the chunk's end (a state that belongs with another
+    // chunk) starts at the end: nothing is read, as when the index is
+    // compared with the length.
+    const uint8_t *const end = src + src_len;
+    reader<const uint8_t *> r{state->mode, state->count, state->last,
+                              state->in_pos < src_len ? src + state->in_pos : end};
+    uint8_t *out = dst;
+    uint8_t *const out_end = dst + dst_cap;
     // Stop as soon as dst is full, before looking at another count byte,
     // exactly where decode_step() would hand its byte back.
-    while (written < dst_cap && s.in_pos < src_len) {
-        if (s.count == 0) {
-            take_count_byte(s, src[s.in_pos]);
+    while (out != out_end && r.in != end) {
+        if (r.count == 0) {
+            r.take_count_byte(*r.in);
             continue;
         }
-        const uint32_t room = dst_cap - written;
-        if (s.mode == literal_mode) {
-            const uint32_t n = smaller(smaller(s.count, room), src_len - s.in_pos);
-            memcpy(dst + written, src + s.in_pos, n);
-            s.in_pos += n;
-            s.last = src[s.in_pos - 1];
-            s.count = static_cast<uint8_t>(s.count - n);
-            written += n;
-            if (s.count == 0)
-                s.mode = run_mode;
+        // A section has at most 255 bytes to go, so each copy's length fits
+        // a byte: narrow arithmetic on small cores, and no loss converting
+        // it to any size_t.
+        uint8_t n = r.count;
+        if (static_cast<size_t>(out_end - out) < n)
+            n = static_cast<uint8_t>(out_end - out);
+        if (r.mode == literal_mode) {
+            if (static_cast<size_t>(end - r.in) < n)
+                n = static_cast<uint8_t>(end - r.in);
+            memcpy(out, r.in, n);
+            r.in += n;
+            r.last = r.in[-1];
         } else {
-            const uint32_t n = smaller(s.count, room);
-            memset(dst + written, s.last, n);
-            s.count = static_cast<uint8_t>(s.count - n);
-            written += n;
-            if (s.count == 0) {
-                ++s.in_pos;
-                s.mode = literal_mode;
-            }
+            memset(out, r.last, n);
         }
+        out += n;
+        r.count = static_cast<uint8_t>(r.count - n);
+        if (r.count == 0)
+            r.close_section();
     }
+    // A chunk or buffer is never longer than the memory it lies in, so the
+    // differences fit size_t, and uint32_t as the caller's lengths did.
     if (len_acc)
-        *len_acc += written;
-    if (written == dst_cap) {
-        *state = s;
+        *len_acc += static_cast<uint32_t>(static_cast<size_t>(out - dst));
+    r.store(*state);
+    if (out == out_end) {
+        state->in_pos = static_cast<uint32_t>(static_cast<size_t>(r.in - src));
         return STEP_OUTPUT_READY;
     }
-    s.in_pos = 0;
-    *state = s;
+    state->in_pos = 0;
     return STEP_NEED_INPUT;
 }
 
 extern "C" uint64_t decoded_size(const uint8_t *src, size_t src_len) {
     // Sections alternate from a literal one: count bytes at known places.
-    uint64_t size = 0;
+    // The sum is kept in two 32-bit words, the high one taking the carries:
+    // small cores have no 64-bit adder, and a 64-bit add in the loop would
+    // call a helper routine for every section. Where size_t is narrow (16
+    // bits on AVR) no stream expands past 32 bits, and the high word goes.
+    // (Said with sizeof: a comparison of the limits warns under -Wextra.)
+    const bool sum_fits_32_bits = sizeof(size_t) <= 2;
+    uint32_t low = 0;
+    uint32_t high = 0;
     size_t pos = 0;
     while (pos < src_len) {
-        const size_t literals = src[pos++];
-        const size_t present = smaller_size(literals, src_len - pos);
-        size += present;
-        pos += present;
-        if (pos >= src_len)
-            break;
-        size += src[pos++]; // a run's count byte: that many repeats
+        const uint8_t literal_count = src[pos++];
+        const size_t literals = smaller_size(literal_count, src_len - pos);
+        pos += literals;
+        uint32_t pair = static_cast<uint32_t>(literals);
+        if (pos < src_len)
+            pair += src[pos++]; // a run's count byte: that many repeats
+        low += pair;
+        if (!sum_fits_32_bits && low < pair)
+            ++high;
     }
-    return size;
+    if (sum_fits_32_bits)
+        return low;
+    return static_cast<uint64_t>(high) << 32 | low;
 }

@@ -20,18 +20,23 @@ constexpr uint8_t max_count = 255;
 
 uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
-// Eight bytes at a time, for the scans below.
-constexpr uint64_t ones = 0x0101010101010101u;
-constexpr uint64_t highs = 0x8080808080808080u;
+// The scans below compare a machine word of bytes at a time: 8 on 64-bit
+// hosts, 4 on 32-bit cores, 2 on AVR. A word no wider than the core's
+// registers keeps small cores from calling 64-bit helper routines.
+typedef size_t word;
+constexpr uint32_t word_bytes = sizeof(word);
+// (size_t is never narrower than int, so these stay words without a cast.)
+constexpr word ones = ~word{0} / 0xFFu; // 0x0101..01
+constexpr word highs = ones << 7;       // 0x8080..80
 
-uint64_t load8(const uint8_t *p) {
-    uint64_t v;
+word load_word(const uint8_t *p) {
+    word v;
     memcpy(&v, p, sizeof v);
     return v;
 }
 
-// True when any of the eight bytes of x is zero.
-bool has_zero_byte(uint64_t x) { return ((x - ones) & ~x & highs) != 0; }
+// True when any of the bytes of x is zero.
+bool has_zero_byte(word x) { return ((x - ones) & ~x & highs) != 0; }
 
 // A working copy of the pass's state, with the window it fills. The
 // functions that may fill the window return true when it is full.
@@ -109,14 +114,15 @@ bool encoder::close_literals_empty() {
 bool encoder::copy_literals(const uint8_t *src, uint32_t src_len) {
     const uint32_t n = smaller(src_len - s.in_pos, window_size - s.out_pos);
     const uint8_t *from = src + s.in_pos;
-    // Find where the literals end, comparing eight bytes with the eight
-    // before them at once, then copy them in one go.
+    // Find where the literals end, comparing a word of bytes with the
+    // bytes one before them at once, then copy them in one go.
     uint32_t i = 1;
-    while (i + 8 <= n && !has_zero_byte(load8(from + i) ^ load8(from + i - 1)))
-        i += 8;
+    while (i + word_bytes <= n &&
+           !has_zero_byte(load_word(from + i) ^ load_word(from + i - 1)))
+        i += word_bytes;
     while (i < n && from[i] != from[i - 1])
         ++i;
-    memcpy(window + s.out_pos, from, i);
+    memcpy(window + s.out_pos, from, static_cast<size_t>(i)); // i <= 256
     s.last = from[i - 1];
     s.in_pos += i;
     s.out_pos += i;
@@ -147,12 +153,12 @@ bool encoder::split_long_run() {
 
 // Counts repeats of the last byte, up to a full run section.
 void encoder::count_repeats(const uint8_t *src, uint32_t src_len) {
-    const uint32_t n = smaller(src_len - s.in_pos, max_count - s.count);
+    const uint32_t n = smaller(src_len - s.in_pos, static_cast<uint32_t>(max_count - s.count));
     const uint8_t *from = src + s.in_pos;
-    const uint64_t repeated = s.last * ones;
+    const word repeated = s.last * ones;
     uint32_t i = 0;
-    while (i + 8 <= n && load8(from + i) == repeated)
-        i += 8;
+    while (i + word_bytes <= n && load_word(from + i) == repeated)
+        i += word_bytes;
     while (i < n && from[i] == s.last)
         ++i;
     s.in_pos += i;

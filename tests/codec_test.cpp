@@ -130,6 +130,43 @@ TEST(Decoder, ReadsStreamsTheEncoderNeverWrites) {
     }
 }
 
+TEST(Decoder, SizeGoesPast32Bits) {
+    // Runs of 255 (empty literal, full run) until the size passes 2^32, then
+    // a literal section cut short: the sum's high word must take the carry.
+    const uint64_t pairs = (uint64_t{1} << 32) / 255 + 1;
+    bytes stream;
+    stream.reserve(2 * pairs + 2);
+    for (uint64_t i = 0; i < pairs; ++i) {
+        stream.push_back(0x00);
+        stream.push_back(0xFF);
+    }
+    stream.push_back(0x05);
+    stream.push_back(0x61);
+    EXPECT_EQ(decoded_size(stream.data(), stream.size()), pairs * 255 + 1);
+}
+
+TEST(Decoder, APositionPastTheChunkReadsNothing) {
+    // A state left by a longer chunk, handed a shorter one: both decoders
+    // read nothing, write nothing and ask for the next chunk.
+    const uint8_t chunk[3] = {0x02, 0x61, 0x62};
+    for (const uint32_t in_pos : {3u, 10u, 0xFFFFFFF0u}) {
+        codec_state step_state{};
+        step_state.count = 2;
+        step_state.in_pos = in_pos;
+        codec_state block_state = step_state;
+        uint8_t out[4] = {0, 0, 0, 0};
+        uint32_t step_len = 0, block_len = 0;
+        EXPECT_EQ(decode_step(chunk, &step_state, sizeof chunk, out, &step_len), STEP_NEED_INPUT);
+        EXPECT_EQ(decode_block(chunk, &block_state, sizeof chunk, out, sizeof out, &block_len),
+                  STEP_NEED_INPUT);
+        EXPECT_EQ(step_len + block_len, 0u) << in_pos;
+        EXPECT_EQ(step_state.in_pos, 0u) << in_pos;
+        EXPECT_EQ(block_state.in_pos, 0u) << in_pos;
+        EXPECT_EQ(block_state.count, 2u) << in_pos;
+        EXPECT_EQ(out[0], 0u) << in_pos;
+    }
+}
+
 TEST(Decoder, BlockDecodesAWholeStreamInOneCall) {
     const bytes input = bytes{1, 2, 3} + repeat(9, 600) + ascending(300);
     const bytes stream = encode_all(input, whole_input());

@@ -1,0 +1,312 @@
+/* target_test.c - the codec on a microcontroller, one program for every
+   board (Cortex-M0, Cortex-M3, RV32IMAC, ATmega328P): the known streams of
+   codec.h and a mavo dump of examples/asset.bin, embedded by
+   mavo_add_assets() (the host's mavo), each expanded with decode_step() and
+   decode_block() in chunks of several sizes into small buffers, measured
+   with decoded_size(), and compressed again with encode_step(), every
+   window checked against the stream the host made. Prints what fails and
+   returns the number of failed checks (0: all passed). */
+#include <mavo/codec.h>
+
+#include <string.h>
+
+#include "board.h"
+
+#include "asset_bin.h"      /* the dump, from mavo_add_assets() */
+#include "asset_original.h" /* asset.bin itself, to check against */
+
+/* The largest chunk of stream, and of input, handed to the codec at once. */
+#define MAX_CHUNK 64u
+
+/* A stream with the input it stands for, read through functions so that
+   either may lie in program memory. */
+struct sample {
+    const char *name;
+    uint32_t stream_len;
+    uint32_t input_len;
+    const void *context;
+    void (*read_stream)(const struct sample *sample, uint32_t pos, uint8_t *to, uint32_t n);
+    uint8_t (*input_at)(const struct sample *sample, uint32_t index);
+    int decode_only; /* a stream the encoder never writes */
+};
+
+static int failures;
+
+/* Counts a failed check and says which (what, a BOARD_TEXT), with a number
+   that locates it. */
+static int check(int ok, const struct sample *sample, const char *what, uint32_t where)
+{
+    if (!ok) {
+        ++failures;
+        board_print_text(BOARD_TEXT("FAILED: "));
+        board_print(sample->name);
+        board_print_text(BOARD_TEXT(": "));
+        board_print_text(what);
+        board_print_text(BOARD_TEXT(" at "));
+        board_print_number(where);
+        board_print_text(BOARD_TEXT("\n"));
+    }
+    return ok;
+}
+
+static uint32_t smaller(uint32_t a, uint32_t b)
+{
+    return a < b ? a : b;
+}
+
+/* ---- the known streams of codec.h ---- */
+
+/* The build made to fail gets one expected byte wrong: AAAA as 01 41 04. */
+#ifdef MAVO_TARGET_TEST_BROKEN
+#define FOUR_A_RUN 0x04
+#else
+#define FOUR_A_RUN 0x03
+#endif
+
+struct known_stream {
+    const uint8_t *input; /* null: input_len copies of fill */
+    uint8_t fill;
+    const uint8_t *stream;
+};
+
+static const uint8_t input_a[] = {0x41};
+static const uint8_t input_aaaa[] = {0x41, 0x41, 0x41, 0x41};
+static const uint8_t input_aab[] = {0x41, 0x41, 0x42};
+static const uint8_t stream_a[] = {0x01, 0x41};
+static const uint8_t stream_aaaa[] = {0x01, 0x41, FOUR_A_RUN};
+static const uint8_t stream_aab[] = {0x01, 0x41, 0x01, 0x01, 0x42};
+static const uint8_t stream_300_a[] = {0x01, 0x41, 0xFF, 0x00, 0x2C};
+static const uint8_t stream_zero_start[] = {0x00, 0x05};
+
+static const struct known_stream known_empty = {NULL, 0, NULL};
+static const struct known_stream known_a = {input_a, 0, stream_a};
+static const struct known_stream known_aaaa = {input_aaaa, 0, stream_aaaa};
+static const struct known_stream known_aab = {input_aab, 0, stream_aab};
+static const struct known_stream known_300_a = {NULL, 0x41, stream_300_a};
+static const struct known_stream known_zero_start = {NULL, 0x00, stream_zero_start};
+
+static void read_known_stream(const struct sample *sample, uint32_t pos, uint8_t *to, uint32_t n)
+{
+    const struct known_stream *known = sample->context;
+    memcpy(to, known->stream + pos, (size_t)n);
+}
+
+static uint8_t known_input_at(const struct sample *sample, uint32_t index)
+{
+    const struct known_stream *known = sample->context;
+    return known->input ? known->input[index] : known->fill;
+}
+
+/* ---- the embedded asset ---- */
+
+/* The dump is in program memory on AVR when its header says so, and is
+   read from there with memcpy_P; elsewhere it is plain memory. */
+static void read_asset_stream(const struct sample *sample, uint32_t pos, uint8_t *to, uint32_t n)
+{
+    (void)sample;
+#if defined(ASSET_BIN_IN_PROGMEM) && ASSET_BIN_IN_PROGMEM
+    memcpy_P(to, asset_bin + pos, (size_t)n);
+#else
+    memcpy(to, asset_bin + pos, (size_t)n);
+#endif
+}
+
+static uint8_t asset_input_at(const struct sample *sample, uint32_t index)
+{
+    uint8_t byte;
+    (void)sample;
+    board_read_const(&byte, asset_original + index, 1);
+    return byte;
+}
+
+/* ---- the checks ---- */
+
+/* True when the n bytes at got are the stream's from pos on. */
+static int matches_stream(const struct sample *sample, uint32_t pos, const uint8_t *got, uint32_t n)
+{
+    uint8_t expected[16];
+    uint32_t done, piece;
+    if (pos + n > sample->stream_len)
+        return 0;
+    for (done = 0; done < n; done += piece) {
+        piece = smaller(n - done, sizeof expected);
+        sample->read_stream(sample, pos + done, expected, piece);
+        if (memcmp(expected, got + done, (size_t)piece) != 0)
+            return 0;
+    }
+    return 1;
+}
+
+/* True when the n bytes at got are the input's from index on. */
+static int matches_input(const struct sample *sample, uint32_t index, const uint8_t *got, uint32_t n)
+{
+    uint32_t i;
+    if (index + n > sample->input_len)
+        return 0;
+    for (i = 0; i < n; ++i) {
+        if (got[i] != sample->input_at(sample, index + i))
+            return 0;
+    }
+    return 1;
+}
+
+/* decode_step() through the stream in chunks of chunk_size bytes. */
+static void decode_by_steps(const struct sample *sample, uint32_t chunk_size)
+{
+    codec_state state = {0};
+    uint8_t chunk[MAX_CHUNK];
+    uint32_t pos, n, expanded = 0;
+    for (pos = 0; pos < sample->stream_len; pos += n) {
+        /* Each stream byte gives at most 255 output bytes: a bound on the
+           calls, so that a decoder that loops fails instead of hanging. */
+        uint32_t calls;
+        n = smaller(chunk_size, sample->stream_len - pos);
+        sample->read_stream(sample, pos, chunk, n);
+        for (calls = 0;; ++calls) {
+            uint32_t len = 0;
+            uint8_t byte = 0;
+            int result;
+            if (!check(calls <= 255u * n, sample, BOARD_TEXT("decode_step does not end"), pos))
+                return;
+            result = decode_step(chunk, &state, n, &byte, &len);
+            if (result == STEP_NEED_INPUT) {
+                check(len == 0, sample, BOARD_TEXT("decode_step reports bytes with NEED_INPUT"), pos);
+                break;
+            }
+            if (!check(result == STEP_OUTPUT_READY && len == 1 &&
+                           matches_input(sample, expanded, &byte, 1),
+                       sample, BOARD_TEXT("decode_step gives a wrong byte"), expanded))
+                return;
+            ++expanded;
+        }
+    }
+    check(expanded == sample->input_len, sample, BOARD_TEXT("decode_step gives a wrong length"), expanded);
+}
+
+/* decode_block() through the stream in chunks of chunk_size bytes, into a
+   buffer of buffer_size bytes. */
+static void decode_by_blocks(const struct sample *sample, uint32_t chunk_size, uint32_t buffer_size)
+{
+    codec_state state = {0};
+    uint8_t chunk[MAX_CHUNK];
+    uint8_t buffer[64];
+    uint32_t pos, n, expanded = 0;
+    for (pos = 0; pos < sample->stream_len; pos += n) {
+        uint32_t calls;
+        int result;
+        n = smaller(chunk_size, sample->stream_len - pos);
+        sample->read_stream(sample, pos, chunk, n);
+        calls = 0;
+        do {
+            uint32_t len = 0;
+            if (!check(calls++ <= 255u * n / buffer_size + 1u, sample, BOARD_TEXT("decode_block does not end"), pos))
+                return;
+            result = decode_block(chunk, &state, n, buffer, buffer_size, &len);
+            if (!check((result == STEP_OUTPUT_READY && len == buffer_size) ||
+                           (result == STEP_NEED_INPUT && len <= buffer_size),
+                       sample, BOARD_TEXT("decode_block reports a wrong fill"), pos))
+                return;
+            if (!check(matches_input(sample, expanded, buffer, len), sample,
+                       BOARD_TEXT("decode_block gives wrong bytes"), expanded))
+                return;
+            expanded += len;
+        } while (result == STEP_OUTPUT_READY);
+    }
+    check(expanded == sample->input_len, sample, BOARD_TEXT("decode_block gives a wrong length"), expanded);
+}
+
+/* encode_step() on the input in chunks of chunk_size bytes: each window
+   must be the next 256 bytes of the stream, the last one its rest. */
+static void encode_in_chunks(const struct sample *sample, uint32_t chunk_size)
+{
+    static uint8_t window[ENCODE_WINDOW_SIZE];
+    codec_state state = {0};
+    uint8_t chunk[MAX_CHUNK];
+    uint32_t index, n, i, written = 0, fill = 0;
+    for (index = 0; index < sample->input_len; index += n) {
+        uint32_t calls;
+        int result;
+        n = smaller(chunk_size, sample->input_len - index);
+        for (i = 0; i < n; ++i)
+            chunk[i] = sample->input_at(sample, index + i);
+        calls = 0;
+        do {
+            fill = 0;
+            if (!check(calls++ <= n + 1u, sample, BOARD_TEXT("encode_step does not end"), index))
+                return;
+            result = encode_step(window, &state, chunk, n, &fill);
+            if (result == STEP_OUTPUT_READY) {
+                if (!check(fill == ENCODE_WINDOW_SIZE &&
+                               matches_stream(sample, written, window, fill),
+                           sample, BOARD_TEXT("encode_step gives a wrong window"), written))
+                    return;
+                written += fill;
+                fill = 0;
+            } else if (!check(result == STEP_NEED_INPUT && fill <= ENCODE_WINDOW_SIZE, sample,
+                              BOARD_TEXT("encode_step gives a wrong result"), index)) {
+                return;
+            }
+        } while (result == STEP_OUTPUT_READY);
+    }
+    /* The last call's fill is the rest of the stream. */
+    check(matches_stream(sample, written, window, fill) && written + fill == sample->stream_len,
+          sample, BOARD_TEXT("encode_step gives a wrong end"), written);
+}
+
+static const uint8_t step_chunks[] = {1, 2, 7, MAX_CHUNK};
+static const uint8_t block_plans[][2] = {
+    /* chunk, buffer */
+    {1, 1}, {3, 5}, {16, 7}, {MAX_CHUNK, 64}, {64, 1}, {2, 64},
+};
+static const uint8_t encode_chunks[] = {1, 5, 64, MAX_CHUNK};
+
+static void check_sample(const struct sample *sample)
+{
+    unsigned i;
+    for (i = 0; i < sizeof step_chunks; ++i)
+        decode_by_steps(sample, step_chunks[i]);
+    for (i = 0; i < sizeof block_plans / sizeof block_plans[0]; ++i)
+        decode_by_blocks(sample, block_plans[i][0], block_plans[i][1]);
+    if (!sample->decode_only) {
+        for (i = 0; i < sizeof encode_chunks; ++i)
+            encode_in_chunks(sample, encode_chunks[i]);
+    }
+}
+
+/* decoded_size() of a stream that is in RAM as a whole. */
+static void check_decoded_size(const struct sample *sample, const uint8_t *stream)
+{
+    const uint64_t size = decoded_size(stream, (size_t)sample->stream_len);
+    check(size == sample->input_len, sample, BOARD_TEXT("decoded_size"), (uint32_t)size);
+}
+
+int target_main(void)
+{
+    static const struct sample known[] = {
+        {"empty", 0, 0, &known_empty, read_known_stream, known_input_at, 0},
+        {"A", sizeof stream_a, sizeof input_a, &known_a, read_known_stream, known_input_at, 0},
+        {"AAAA", sizeof stream_aaaa, sizeof input_aaaa, &known_aaaa, read_known_stream, known_input_at, 0},
+        {"AAB", sizeof stream_aab, sizeof input_aab, &known_aab, read_known_stream, known_input_at, 0},
+        {"300 A", sizeof stream_300_a, 300, &known_300_a, read_known_stream, known_input_at, 0},
+        {"00 05", sizeof stream_zero_start, 5, &known_zero_start, read_known_stream, known_input_at, 1},
+    };
+    static const struct sample asset = {
+        "asset.bin", ASSET_BIN_SIZE, ASSET_BIN_DECODED_SIZE, NULL, read_asset_stream, asset_input_at, 0,
+    };
+    unsigned i;
+
+    board_print_text(BOARD_TEXT("mavo target test on " MAVO_TARGET_BOARD_NAME "\n"));
+    for (i = 0; i < sizeof known / sizeof known[0]; ++i) {
+        const struct known_stream *stream = known[i].context;
+        check_sample(&known[i]);
+        check_decoded_size(&known[i], stream->stream);
+    }
+    check(ASSET_BIN_DECODED_SIZE == ASSET_ORIGINAL_SIZE, &asset, BOARD_TEXT("the header's decoded size"),
+          (uint32_t)ASSET_BIN_DECODED_SIZE);
+    check_sample(&asset);
+#if !(defined(ASSET_BIN_IN_PROGMEM) && ASSET_BIN_IN_PROGMEM)
+    check_decoded_size(&asset, asset_bin);
+#endif
+    board_print_text(failures == 0 ? BOARD_TEXT("all checks passed\n") : BOARD_TEXT("some checks FAILED\n"));
+    return failures == 0 ? 0 : 1;
+}
