@@ -125,7 +125,8 @@ extern "C" uint32_t index_stream(const uint8_t *src, uint32_t src_len, uint32_t 
             return n + 1;
     }
     // The room is full: the rest are counted, not walked to one by one.
-    return points_for(decoded_size(src, src_len), spacing);
+    // A stream lies in memory, so its length fits size_t.
+    return points_for(decoded_size(src, static_cast<size_t>(src_len)), spacing);
 }
 
 extern "C" uint32_t decode_seek(const uint8_t *src, uint32_t src_len,
