@@ -318,6 +318,25 @@ std::string string_pieces(const std::string &stream) {
     return text;
 }
 
+// The stream's seek points at `spacing`, as index_stream() makes them, one
+// array initialiser a line ({ section, last, into, run, 0 }), and how many.
+bool seek_points(const std::string &stream, uint32_t spacing, std::string &text,
+                 uint32_t &count) {
+    if (stream.size() > UINT32_MAX)
+        return false;
+    const auto *src = reinterpret_cast<const uint8_t *>(stream.data());
+    const auto size = static_cast<uint32_t>(stream.size());
+    count = index_stream(src, size, spacing, nullptr, 0);
+    if (count == UINT32_MAX)
+        return false;
+    std::vector<codec_seek_point> points(count);
+    index_stream(src, size, spacing, points.data(), count);
+    for (const codec_seek_point &p : points)
+        text += "{" + std::to_string(p.section) + "u, " + std::to_string(p.last) + ", " +
+                std::to_string(p.into) + ", " + std::to_string(p.run) + ", 0},\n";
+    return true;
+}
+
 int fail(const std::string &message, const work_files &work, const std::string &header) {
     remove_outputs(work, header);
     std::fprintf(stderr, "mavo_add_assets: %s\n", message.c_str());
@@ -372,6 +391,13 @@ int main(int argc, char **argv) {
         remove_file(work.dump());
     if (embedding == "string" && !write_file(work.strings(), string_pieces(stream)))
         return fail("cannot write " + work.strings(), work, header);
+
+    if (a.seek_spacing) {
+        std::string points;
+        if (!seek_points(stream, a.seek_spacing, points, a.seek_points) ||
+            !write_file(work.seek(), points))
+            return fail("cannot write the seek points of " + source, work, header);
+    }
 
     if (!write_file(work.header_temp(), header_text(a)) ||
         !replace_file(work.header_temp(), header))
