@@ -322,8 +322,11 @@ function(_mavo_asset_tools out_mavo out_step out_files out_targets)
 
     if(mavo)
         get_filename_component(dir "${mavo}" DIRECTORY)
-        find_program(MAVO_ASSET_STEP_EXECUTABLE mavo_asset_step HINTS "${dir}" NO_DEFAULT_PATH
-            NO_CMAKE_FIND_ROOT_PATH DOC "mavo_add_assets()'s build step, beside mavo")
+        # Beside mavo where it is installed; in its own build tree, in the
+        # folder beside mavo's.
+        find_program(MAVO_ASSET_STEP_EXECUTABLE mavo_asset_step HINTS "${dir}" "${dir}/../assets"
+            NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+            DOC "mavo_add_assets()'s build step, beside mavo")
     endif()
     set(files "${mavo}")
     if(mavo AND MAVO_ASSET_STEP_EXECUTABLE)

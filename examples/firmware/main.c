@@ -2,13 +2,15 @@
    examples/asset.bin and expands it twice through a 64-byte buffer, once a
    byte at a time with decode_step() and once with decode_block(), checking
    each expansion against the original's size and XXH32 checksum. Then it
-   reads ranges of the asset with decode_seek(), through seek points that
-   index_stream() makes here into a static array and without points,
-   checking each against the whole expansion. It reports through
+   reads ranges of the asset with decode_seek(), through the seek points
+   built into the firmware (mavo_add_assets' SEEK_SPACING: asset_bin_seek),
+   half of them, and none, checking each against the whole expansion, and
+   checks that index_stream() makes the same points here. It reports through
    semihosting and exits 0 when everything matches. */
 #include <mavo/codec.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #define XXH_INLINE_ALL /* header-only: nothing to link */
 #include "xxhash.h"
@@ -74,10 +76,9 @@ static struct expansion expand_by_blocks(void)
     return result;
 }
 
-/* Seek points, one per SPACING output bytes; room for the whole asset. */
-#define SPACING 256u
-#define MAX_POINTS ((ASSET_BIN_DECODED_SIZE + SPACING - 1) / SPACING)
-static codec_seek_point points[MAX_POINTS];
+/* The seek points built in are one per SPACING output bytes. */
+#define SPACING ASSET_BIN_SEEK_SPACING
+static codec_seek_point points[ASSET_BIN_SEEK_POINTS];
 static uint8_t whole[ASSET_BIN_DECODED_SIZE];
 
 /* Reads `len` bytes from `offset` on (fewer where the asset ends) and
@@ -121,11 +122,11 @@ static int seek_ranges(uint32_t *n_out)
 
     decode_block(asset_bin, &state, ASSET_BIN_SIZE, whole, sizeof whole, NULL);
     ok = XXH32(whole, sizeof whole, 0) == ASSET_XXH32;
-    n = index_stream(asset_bin, ASSET_BIN_SIZE, SPACING, points, MAX_POINTS);
-    ok = ok && n == MAX_POINTS;
+    n = index_stream(asset_bin, ASSET_BIN_SIZE, SPACING, points, ASSET_BIN_SEEK_POINTS);
+    ok = ok && n == ASSET_BIN_SEEK_POINTS && memcmp(points, asset_bin_seek, sizeof points) == 0;
     for (i = 0; i < RANGES; i++) {
-        ok = ok && range_matches(points, n, ranges[i][0], ranges[i][1]);
-        ok = ok && range_matches(points, n / 2, ranges[i][0], ranges[i][1]);
+        ok = ok && range_matches(asset_bin_seek, n, ranges[i][0], ranges[i][1]);
+        ok = ok && range_matches(asset_bin_seek, n / 2, ranges[i][0], ranges[i][1]);
         ok = ok && range_matches(NULL, 0, ranges[i][0], ranges[i][1]);
     }
     *n_out = n;
@@ -151,7 +152,8 @@ int main(void)
     {
         uint32_t n = 0;
         const int seek_ok = seek_ranges(&n);
-        printf("decode_seek: %lu ranges with %lu points at %lu bytes, half of them, and none: %s\n",
+        printf("decode_seek: %lu ranges with the %lu points built in at %lu bytes, half of them, "
+               "and none: %s\n",
                (unsigned long)RANGES, (unsigned long)n, (unsigned long)SPACING,
                seek_ok ? "ok" : "MISMATCH");
         ok = seek_ok && ok;
