@@ -286,6 +286,10 @@ function(_mavo_asset_tools out_mavo out_step out_files out_targets)
     endif()
     set(targets "")
     if(MAVO_EXECUTABLE)
+        if(NOT EXISTS "${MAVO_EXECUTABLE}")
+            message(FATAL_ERROR "mavo_add_assets: MAVO_EXECUTABLE is ${MAVO_EXECUTABLE}, which "
+                "does not exist; build or install mavo there, or leave MAVO_EXECUTABLE unset")
+        endif()
         set(mavo "${MAVO_EXECUTABLE}")
     elseif(TARGET mavo::mavo AND NOT CMAKE_CROSSCOMPILING
            AND NOT (multi_config AND in_tree))

@@ -4,14 +4,7 @@
 # build INSTALL_FROM is installed for the build machine first: that mavo must
 # be found instead of one being built; with PACKAGE set, the firmware takes
 # that package (find_package) instead of mavo's sources.
-function(run)
-    execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(NOT status EQUAL 0)
-        string(REPLACE ";" " " command "${ARGV}")
-        message(FATAL_ERROR "${command} failed (${status}):\n${out}")
-    endif()
-    set(output "${out}" PARENT_SCOPE)
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
 set(build "${WORK}/build")

@@ -11,29 +11,7 @@
 #     for a clash, both targets).
 # EXTRA holds further configure arguments (compilers, strict warning flags);
 # QUICK leaves out everything after the first build.
-function(run)
-    execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(NOT status EQUAL 0)
-        string(REPLACE ";" " " command "${ARGV}")
-        message(FATAL_ERROR "${command} failed (${status}):\n${out}")
-    endif()
-    set(output "${out}" PARENT_SCOPE)
-endfunction()
-
-function(expect_failure what expected_text)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(status EQUAL 0)
-        message(FATAL_ERROR "${what} did not fail:\n${out}")
-    endif()
-    string(REPLACE "\n" " " flat "${out}")
-    string(REGEX REPLACE " +" " " flat "${flat}")
-    foreach(text IN LISTS expected_text)
-        string(FIND "${flat}" "${text}" found)
-        if(found EQUAL -1)
-            message(FATAL_ERROR "${what} failed without naming ${text}:\n${out}")
-        endif()
-    endforeach()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 
 # The lines of a build's output that say mavo ran, and whether it compiled.
 function(expect_no_work what)
