@@ -225,15 +225,11 @@ function(_mavo_asset_path file out)
     message(FATAL_ERROR "mavo_add_assets: ${file} does not exist (looked for ${looked})")
 endfunction()
 
-# Builds mavo and mavo_asset_step for the build machine, with its own
-# compiler and in Release, as a project of its own inside this build. Done
-# once; the programs' paths go to `out_bin`.
-function(_mavo_host_build out_bin)
-    set(bin "${CMAKE_BINARY_DIR}/mavo_host/bin")
-    set(${out_bin} "${bin}" PARENT_SCOPE)
-    if(TARGET mavo_host_tools)
-        return()
-    endif()
+# How mavo and mavo_asset_step are built for the build machine, with its own
+# compiler and in Release, as a project of its own inside this build: its
+# source (`out_source`), build folder (`out_build`), configure arguments
+# (`out_args`) and the folder the programs go to (`out_bin`).
+function(_mavo_host_project out_source out_build out_args out_bin)
     # In mavo's source tree (assets/); an installed package has no sources.
     set(assets_dir "${CMAKE_CURRENT_FUNCTION_LIST_DIR}")
     if(NOT EXISTS "${assets_dir}/../codec/codec.h")
@@ -241,35 +237,145 @@ function(_mavo_host_build out_bin)
             "package has no sources to build one. Install mavo for the build machine and set "
             "MAVO_EXECUTABLE to it, or put it on the PATH.")
     endif()
-    cmake_path(ABSOLUTE_PATH assets_dir OUTPUT_VARIABLE source)
-    cmake_path(GET source PARENT_PATH source)
+    cmake_path(GET assets_dir PARENT_PATH source)
+    set(bin "${CMAKE_BINARY_DIR}/mavo_host/bin")
+    set(${out_source} "${source}" PARENT_SCOPE)
+    set(${out_build} "${CMAKE_BINARY_DIR}/mavo_host/build" PARENT_SCOPE)
+    set(${out_bin} "${bin}" PARENT_SCOPE)
+    set(${out_args} -DCMAKE_BUILD_TYPE=Release -DMAVO_BUILD_TESTS=OFF -DMAVO_BUILD_EXAMPLES=OFF
+        -DMAVO_INSTALL=OFF "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${bin}"
+        "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY_RELEASE=${bin}" PARENT_SCOPE)
+endfunction()
+
+# A single-configuration generator for the host project, whatever this
+# build uses.
+function(_mavo_host_generator out)
+    if(CMAKE_GENERATOR MATCHES "Ninja")
+        set(${out} Ninja PARENT_SCOPE)
+    else()
+        set(${out} "${CMAKE_GENERATOR}" PARENT_SCOPE)
+    endif()
+endfunction()
+
+# Builds the host project as part of the build (an external project), once;
+# the programs' folder goes to `out_bin`.
+function(_mavo_host_build out_bin)
+    _mavo_host_project(source build args bin)
+    set(${out_bin} "${bin}" PARENT_SCOPE)
+    if(TARGET mavo_host_tools)
+        return()
+    endif()
     if(CMAKE_HOST_WIN32)
         set(exe ".exe")
     else()
         set(exe "")
     endif()
-    # A single-configuration generator, whatever this build uses.
-    if(CMAKE_GENERATOR MATCHES "Ninja")
-        set(generator Ninja)
-    else()
-        set(generator "${CMAKE_GENERATOR}")
-    endif()
+    _mavo_host_generator(generator)
     include(ExternalProject)
     ExternalProject_Add(mavo_host_tools
         SOURCE_DIR "${source}"
         PREFIX "${CMAKE_BINARY_DIR}/mavo_host"
-        BINARY_DIR "${CMAKE_BINARY_DIR}/mavo_host/build"
+        BINARY_DIR "${build}"
         CMAKE_GENERATOR "${generator}"
-        CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DMAVO_BUILD_TESTS=OFF
-            -DMAVO_BUILD_EXAMPLES=OFF -DMAVO_INSTALL=OFF
-            "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${bin}"
-            "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY_RELEASE=${bin}"
+        CMAKE_ARGS ${args}
         BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --config Release
             --target mavo mavo_asset_step
         INSTALL_COMMAND ""
         BUILD_ALWAYS ON
         BUILD_BYPRODUCTS "${bin}/mavo${exe}" "${bin}/mavo_asset_step${exe}"
         USES_TERMINAL_BUILD ON)
+endfunction()
+
+# Builds the host project now, while configuring, once (for assets made
+# while configuring); the programs' folder goes to `out_bin`.
+function(_mavo_host_build_now out_bin)
+    _mavo_host_project(source build args bin)
+    set(${out_bin} "${bin}" PARENT_SCOPE)
+    get_property(built GLOBAL PROPERTY MAVO_HOST_BUILT_NOW)
+    if(built)
+        return()
+    endif()
+    _mavo_host_generator(generator)
+    message(STATUS "mavo_add_assets: building mavo for the build machine in ${build}")
+    execute_process(COMMAND "${CMAKE_COMMAND}" -S "${source}" -B "${build}" -G "${generator}" ${args}
+        RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(status EQUAL 0)
+        execute_process(COMMAND "${CMAKE_COMMAND}" --build "${build}" --config Release
+            --target mavo mavo_asset_step RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    endif()
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "mavo_add_assets: building mavo for the build machine failed:\n${out}")
+    endif()
+    set_property(GLOBAL PROPERTY MAVO_HOST_BUILT_NOW ON)
+endfunction()
+
+# The programs as files that can run now, for assets made while
+# configuring: MAVO_EXECUTABLE, an installed package's or one on the PATH
+# (but for mavo in-tree, whose own version is built), with its step, or
+# else both built now.
+function(_mavo_tools_now out_mavo out_step)
+    set(in_tree FALSE)
+    if(TARGET mavo::mavo)
+        get_target_property(imported mavo::mavo IMPORTED)
+        if(NOT imported)
+            set(in_tree TRUE)
+        endif()
+    endif()
+    set(mavo "${MAVO_EXECUTABLE}")
+    if(NOT mavo AND NOT in_tree)
+        set(hints "")
+        if(mavo_DIR)
+            list(APPEND hints "${mavo_DIR}/../../../bin")
+        endif()
+        find_program(MAVO_HOST_EXECUTABLE mavo HINTS ${hints} NO_CMAKE_FIND_ROOT_PATH
+            DOC "mavo for the build machine, found by mavo_add_assets")
+        set(mavo "${MAVO_HOST_EXECUTABLE}")
+    endif()
+    if(mavo)
+        get_filename_component(dir "${mavo}" DIRECTORY)
+        find_program(MAVO_ASSET_STEP_EXECUTABLE mavo_asset_step HINTS "${dir}" "${dir}/../assets"
+            NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+            DOC "mavo_add_assets()'s build step, beside mavo")
+    endif()
+    if(mavo AND MAVO_ASSET_STEP_EXECUTABLE)
+        set(step "${MAVO_ASSET_STEP_EXECUTABLE}")
+    else()
+        _mavo_host_build_now(bin)
+        if(CMAKE_HOST_WIN32)
+            set(exe ".exe")
+        endif()
+        if(NOT mavo)
+            set(mavo "${bin}/mavo${exe}")
+        endif()
+        set(step "${bin}/mavo_asset_step${exe}")
+    endif()
+    set(${out_mavo} "${mavo}" PARENT_SCOPE)
+    set(${out_step} "${step}" PARENT_SCOPE)
+endfunction()
+
+# Runs one asset's step now, while configuring, unless its outputs are
+# newer than the asset and the programs; the asset is a configure
+# dependency, so that an edit to it configures again.
+function(_mavo_step_now step mavo path name work header symbol embedding seek outputs)
+    set(stale FALSE)
+    foreach(output IN LISTS outputs)
+        foreach(input IN ITEMS "${path}" "${step}" "${mavo}")
+            if("${input}" IS_NEWER_THAN "${output}")
+                set(stale TRUE)
+            endif()
+        endforeach()
+    endforeach()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${path}")
+    if(NOT stale)
+        return()
+    endif()
+    message(STATUS "mavo: ${name} -> ${symbol}")
+    execute_process(COMMAND "${step}" "${mavo}" "${path}" "${work}" "${header}" "${symbol}"
+                            ${embedding} ${seek}
+        RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${out}")
+    endif()
 endfunction()
 
 # The programs an asset's build step runs, as commands (`out_mavo`,
@@ -622,7 +728,6 @@ function(mavo_add_assets target)
             "of bytes")
     endif()
 
-    _mavo_asset_tools(mavo_command step_command tool_files tool_targets)
     # The generated source is C where this folder has C, else C++ (a C++
     # project that takes mavo in has C only in mavo's folders).
     if(CMAKE_C_COMPILER_LOADED)
@@ -638,10 +743,15 @@ function(mavo_add_assets target)
     # build folder, whichever folder calls this.
     get_target_property(target_binary_dir "${target}" BINARY_DIR)
     set(dir "${target_binary_dir}/mavo_assets/${target}")
+    # CMake lets no build step write into a folder with `#` in its path
+    # ("OUTPUT containing a '#' is not allowed"): there the assets are made
+    # while configuring, and an edit to one configures again.
+    set(while_configuring FALSE)
     if(dir MATCHES "#")
-        message(FATAL_ERROR "mavo_add_assets: the build folder ${target_binary_dir} has a `#` "
-            "in its path, where CMake allows no build step to write (\"OUTPUT containing a "
-            "'#' is not allowed\"); build ${target} in a folder without `#`")
+        set(while_configuring TRUE)
+        _mavo_tools_now(mavo_now step_now)
+    else()
+        _mavo_asset_tools(mavo_command step_command tool_files tool_targets)
     endif()
     set(include_dir "${dir}/include")
     set(source "${dir}/assets.${suffix}")
@@ -675,15 +785,26 @@ function(mavo_add_assets target)
         if(arg_SEEK_SPACING)
             list(APPEND step_outputs "${work}/a.seek")
         endif()
-        # A `;` in the name must reach the command as it is, not split it.
-        string(REPLACE ";" "\\;" path_argument "${path}")
-        add_custom_command(
-            OUTPUT ${step_outputs}
-            COMMAND "${step_command}" "${mavo_command}" "${path}" "${work}" "${header}"
-                    "${symbol}" ${embedding} ${arg_SEEK_SPACING}
-            DEPENDS "${path_argument}" ${tool_files} ${tool_targets}
-            COMMENT "mavo: ${name} -> ${symbol}"
-            VERBATIM)
+        if(while_configuring)
+            get_property(generated SOURCE "${path}" PROPERTY GENERATED)
+            if(generated)
+                message(FATAL_ERROR "mavo_add_assets: ${path} is made by the build, but in the "
+                    "build folder ${target_binary_dir}, whose path has a `#`, assets are made "
+                    "while configuring; build in a folder without `#`")
+            endif()
+            _mavo_step_now("${step_now}" "${mavo_now}" "${path}" "${name}" "${work}" "${header}"
+                "${symbol}" ${embedding} "${arg_SEEK_SPACING}" "${step_outputs}")
+        else()
+            # A `;` in the name must reach the command as it is, not split it.
+            string(REPLACE ";" "\\;" path_argument "${path}")
+            add_custom_command(
+                OUTPUT ${step_outputs}
+                COMMAND "${step_command}" "${mavo_command}" "${path}" "${work}" "${header}"
+                        "${symbol}" ${embedding} ${arg_SEEK_SPACING}
+                DEPENDS "${path_argument}" ${tool_files} ${tool_targets}
+                COMMENT "mavo: ${name} -> ${symbol}"
+                VERBATIM)
+        endif()
         list(APPEND outputs ${step_outputs})
         list(APPEND streams ${step_outputs})
 
@@ -707,9 +828,11 @@ function(mavo_add_assets target)
     endif()
     math(EXPR calls "${calls} + 1")
     set_property(TARGET "${target}" PROPERTY MAVO_ASSET_CALLS ${calls})
-    set(steps "mavo_assets_${target}_${calls}")
-    add_custom_target("${steps}" DEPENDS ${outputs})
-    add_dependencies("${target}" "${steps}")
+    if(NOT while_configuring)
+        set(steps "mavo_assets_${target}_${calls}")
+        add_custom_target("${steps}" DEPENDS ${outputs})
+        add_dependencies("${target}" "${steps}")
+    endif()
 
     # The one generated source holds every asset of the target, from all
     # calls; it is compiled again when any of their streams changes.

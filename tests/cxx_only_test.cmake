@@ -1,14 +1,35 @@
 # Builds tests/downstream/cxx_only (a C++ project without C, mavo from
 # SOURCE_DIR) in WORK, once with each of EMBEDDINGS (a comma-separated
-# list), and runs its program.
+# list), and runs its program; then once more in a build folder with a `#`
+# in its path, where the asset is made while configuring: an edit to it
+# must reach the program all the same.
 include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 file(REMOVE_RECURSE "${WORK}")
-string(REPLACE "," ";" embeddings "${EMBEDDINGS}")
-foreach(embedding IN LISTS embeddings)
-    set(build "${WORK}/${embedding}")
+file(MAKE_DIRECTORY "${WORK}")
+set(asset "${WORK}/asset.bin")
+file(COPY_FILE "${SOURCE_DIR}/examples/asset.bin" "${asset}")
+
+function(build_and_run build embedding)
     run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/cxx_only" -B "${build}" -G Ninja
-        "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DASSET=${SOURCE_DIR}/examples/asset.bin"
-        "-DMAVO_ASSET_EMBEDDING=${embedding}")
+        "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DASSET=${asset}" "-DMAVO_ASSET_EMBEDDING=${embedding}")
     run("${CMAKE_COMMAND}" --build "${build}")
     run("${build}/app")
+endfunction()
+
+string(REPLACE "," ";" embeddings "${EMBEDDINGS}")
+foreach(embedding IN LISTS embeddings)
+    build_and_run("${WORK}/${embedding}" "${embedding}")
 endforeach()
+
+set(build "${WORK}/hash#build")
+build_and_run("${build}" incbin)
+file(APPEND "${asset}" "edited: a few more bytes")
+run("${CMAKE_COMMAND}" --build "${build}")
+if(NOT output MATCHES "mavo: asset.bin -> asset_bin")
+    message(FATAL_ERROR "the edited asset was not made again:\n${output}")
+endif()
+run("${build}/app")
+run("${CMAKE_COMMAND}" --build "${build}")
+if(output MATCHES "mavo: |Re-running")
+    message(FATAL_ERROR "a build with nothing changed did work:\n${output}")
+endif()
