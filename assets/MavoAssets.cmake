@@ -309,11 +309,8 @@ function(_mavo_host_build_now out_bin)
     set_property(GLOBAL PROPERTY MAVO_HOST_BUILT_NOW ON)
 endfunction()
 
-# The programs as files that can run now, for assets made while
-# configuring: MAVO_EXECUTABLE, an installed package's or one on the PATH
-# (but for mavo in-tree, whose own version is built), with its step, or
-# else both built now.
-function(_mavo_tools_now out_mavo out_step)
+# Whether mavo::mavo is this build's own target (mavo in-tree).
+function(_mavo_in_tree out)
     set(in_tree FALSE)
     if(TARGET mavo::mavo)
         get_target_property(imported mavo::mavo IMPORTED)
@@ -321,33 +318,70 @@ function(_mavo_tools_now out_mavo out_step)
             set(in_tree TRUE)
         endif()
     endif()
+    set(${out} ${in_tree} PARENT_SCOPE)
+endfunction()
+
+# An installed mavo for the build machine (the package's, found through
+# mavo_DIR or CMAKE_PREFIX_PATH) or one on the PATH, past a cross
+# toolchain's find root, which would hide both; empty when there is none.
+function(_mavo_find_host_mavo out)
+    set(hints "")
+    if(mavo_DIR)
+        list(APPEND hints "${mavo_DIR}/../../../bin")
+    endif()
+    find_program(MAVO_HOST_EXECUTABLE mavo HINTS ${hints} NO_CMAKE_FIND_ROOT_PATH
+        DOC "mavo for the build machine, found by mavo_add_assets")
+    if(MAVO_HOST_EXECUTABLE)
+        set(${out} "${MAVO_HOST_EXECUTABLE}" PARENT_SCOPE)
+    else()
+        set(${out} "" PARENT_SCOPE)
+    endif()
+endfunction()
+
+# The mavo_asset_step that goes with `mavo`: beside it where it is
+# installed, in the folder beside mavo's in its own build tree; empty when
+# there is none.
+function(_mavo_find_step_beside mavo out)
+    set(${out} "" PARENT_SCOPE)
+    if(NOT mavo)
+        return()
+    endif()
+    get_filename_component(dir "${mavo}" DIRECTORY)
+    find_program(MAVO_ASSET_STEP_EXECUTABLE mavo_asset_step HINTS "${dir}" "${dir}/../assets"
+        NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH DOC "mavo_add_assets()'s build step, beside mavo")
+    if(MAVO_ASSET_STEP_EXECUTABLE)
+        set(${out} "${MAVO_ASSET_STEP_EXECUTABLE}" PARENT_SCOPE)
+    endif()
+endfunction()
+
+# The host project's programs in `bin`: the step (`out_step`), and mavo
+# (`out_mavo`) unless one is given.
+function(_mavo_host_programs bin mavo out_mavo out_step)
+    set(exe "")
+    if(CMAKE_HOST_WIN32)
+        set(exe ".exe")
+    endif()
+    if(NOT mavo)
+        set(mavo "${bin}/mavo${exe}")
+    endif()
+    set(${out_mavo} "${mavo}" PARENT_SCOPE)
+    set(${out_step} "${bin}/mavo_asset_step${exe}" PARENT_SCOPE)
+endfunction()
+
+# The programs as files that can run now, for assets made while
+# configuring: MAVO_EXECUTABLE, an installed package's or one on the PATH
+# (but for mavo in-tree, whose own version is built), with its step, or
+# else both built now.
+function(_mavo_tools_now out_mavo out_step)
+    _mavo_in_tree(in_tree)
     set(mavo "${MAVO_EXECUTABLE}")
     if(NOT mavo AND NOT in_tree)
-        set(hints "")
-        if(mavo_DIR)
-            list(APPEND hints "${mavo_DIR}/../../../bin")
-        endif()
-        find_program(MAVO_HOST_EXECUTABLE mavo HINTS ${hints} NO_CMAKE_FIND_ROOT_PATH
-            DOC "mavo for the build machine, found by mavo_add_assets")
-        set(mavo "${MAVO_HOST_EXECUTABLE}")
+        _mavo_find_host_mavo(mavo)
     endif()
-    if(mavo)
-        get_filename_component(dir "${mavo}" DIRECTORY)
-        find_program(MAVO_ASSET_STEP_EXECUTABLE mavo_asset_step HINTS "${dir}" "${dir}/../assets"
-            NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
-            DOC "mavo_add_assets()'s build step, beside mavo")
-    endif()
-    if(mavo AND MAVO_ASSET_STEP_EXECUTABLE)
-        set(step "${MAVO_ASSET_STEP_EXECUTABLE}")
-    else()
+    _mavo_find_step_beside("${mavo}" step)
+    if(NOT mavo OR NOT step)
         _mavo_host_build_now(bin)
-        if(CMAKE_HOST_WIN32)
-            set(exe ".exe")
-        endif()
-        if(NOT mavo)
-            set(mavo "${bin}/mavo${exe}")
-        endif()
-        set(step "${bin}/mavo_asset_step${exe}")
+        _mavo_host_programs("${bin}" "${mavo}" mavo step)
     endif()
     set(${out_mavo} "${mavo}" PARENT_SCOPE)
     set(${out_step} "${step}" PARENT_SCOPE)
@@ -383,88 +417,56 @@ endfunction()
 # targets (`out_targets`).
 function(_mavo_asset_tools out_mavo out_step out_files out_targets)
     get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
-    set(in_tree FALSE)
-    if(TARGET mavo::mavo)
-        get_target_property(imported mavo::mavo IMPORTED)
-        if(NOT imported)
-            set(in_tree TRUE)
-        endif()
+    _mavo_in_tree(in_tree)
+    # This build's programs (in-tree, one configuration) or an installed
+    # package's, when they run here: the steps wait for them and rerun when
+    # they change. In-tree with several configurations each would have its
+    # own mavo, and switching would run every step again: the host build
+    # below makes one.
+    set(own_tools_run_here FALSE)
+    if(TARGET mavo::mavo AND NOT CMAKE_CROSSCOMPILING AND NOT (multi_config AND in_tree))
+        set(own_tools_run_here TRUE)
     endif()
     set(targets "")
+    set(mavo "")
     if(MAVO_EXECUTABLE)
         if(NOT EXISTS "${MAVO_EXECUTABLE}")
             message(FATAL_ERROR "mavo_add_assets: MAVO_EXECUTABLE is ${MAVO_EXECUTABLE}, which "
                 "does not exist; build or install mavo there, or leave MAVO_EXECUTABLE unset")
         endif()
         set(mavo "${MAVO_EXECUTABLE}")
-    elseif(TARGET mavo::mavo AND NOT CMAKE_CROSSCOMPILING
-           AND NOT (multi_config AND in_tree))
-        # mavo of this build (in-tree, one configuration) or of an installed
-        # package: the steps wait for the programs and rerun when they
-        # change. In-tree with several configurations each would have its
-        # own mavo, and switching would run every step again: the host
-        # build below makes one.
-        set(files "$<TARGET_FILE:mavo::mavo>" "$<TARGET_FILE:mavo::asset_step>")
-        foreach(tool mavo::mavo mavo::asset_step)
-            get_target_property(aliased ${tool} ALIASED_TARGET)
-            if(aliased)
-                list(APPEND targets "${aliased}")
-            endif()
-        endforeach()
-        set(${out_mavo} "$<TARGET_FILE:mavo::mavo>" PARENT_SCOPE)
-        set(${out_step} "$<TARGET_FILE:mavo::asset_step>" PARENT_SCOPE)
-        set(${out_files} "${files}" PARENT_SCOPE)
-        set(${out_targets} "${targets}" PARENT_SCOPE)
-        return()
-    elseif(CMAKE_CROSSCOMPILING)
-        # An installed mavo for the build machine, or one on the PATH; the
-        # cross toolchain's find root would hide both.
-        set(hints "")
-        if(mavo_DIR)
-            list(APPEND hints "${mavo_DIR}/../../../bin")
-        endif()
-        find_program(MAVO_HOST_EXECUTABLE mavo HINTS ${hints} NO_CMAKE_FIND_ROOT_PATH
-            DOC "mavo for the build machine, found by mavo_add_assets")
-        if(MAVO_HOST_EXECUTABLE)
-            set(mavo "${MAVO_HOST_EXECUTABLE}")
-        endif()
+    elseif(own_tools_run_here)
+        set(mavo "$<TARGET_FILE:mavo::mavo>")
+    elseif(CMAKE_CROSSCOMPILING OR NOT in_tree)
+        _mavo_find_host_mavo(mavo)
     endif()
 
-    if(mavo)
-        get_filename_component(dir "${mavo}" DIRECTORY)
-        # Beside mavo where it is installed; in its own build tree, in the
-        # folder beside mavo's.
-        find_program(MAVO_ASSET_STEP_EXECUTABLE mavo_asset_step HINTS "${dir}" "${dir}/../assets"
-            NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
-            DOC "mavo_add_assets()'s build step, beside mavo")
+    # A mavo that is a file brings its step along where it has one.
+    set(step "")
+    string(FIND "${mavo}" "$<" genex_at)
+    if(mavo AND NOT genex_at EQUAL 0)
+        _mavo_find_step_beside("${mavo}" step)
     endif()
-    set(files "${mavo}")
-    if(mavo AND MAVO_ASSET_STEP_EXECUTABLE)
-        set(step "${MAVO_ASSET_STEP_EXECUTABLE}")
-    elseif(mavo AND TARGET mavo::asset_step AND NOT CMAKE_CROSSCOMPILING
-           AND NOT (multi_config AND in_tree))
-        # A mavo of the user's (a wrapper, say), with this build's step.
+    if(NOT step AND mavo AND own_tools_run_here)
+        # This build's step, with this build's mavo or one of the user's (a
+        # wrapper, say).
         set(step "$<TARGET_FILE:mavo::asset_step>")
-        get_target_property(aliased mavo::asset_step ALIASED_TARGET)
-        if(aliased)
-            list(APPEND targets "${aliased}")
-        endif()
-    else()
+    elseif(NOT step)
         _mavo_host_build(bin)
-        if(CMAKE_HOST_WIN32)
-            set(exe ".exe")
-        endif()
-        if(NOT mavo)
-            set(mavo "${bin}/mavo${exe}")
-        endif()
-        set(step "${bin}/mavo_asset_step${exe}")
-        set(files "${mavo}")
+        _mavo_host_programs("${bin}" "${mavo}" mavo step)
         list(APPEND targets mavo_host_tools)
     endif()
-    list(APPEND files "${step}")
+    foreach(tool mavo::mavo mavo::asset_step)
+        if(TARGET ${tool})
+            get_target_property(aliased ${tool} ALIASED_TARGET)
+            if(aliased AND (mavo MATCHES "${tool}" OR step MATCHES "${tool}"))
+                list(APPEND targets "${aliased}")
+            endif()
+        endif()
+    endforeach()
     set(${out_mavo} "${mavo}" PARENT_SCOPE)
     set(${out_step} "${step}" PARENT_SCOPE)
-    set(${out_files} "${files}" PARENT_SCOPE)
+    set(${out_files} "${mavo};${step}" PARENT_SCOPE)
     set(${out_targets} "${targets}" PARENT_SCOPE)
 endfunction()
 

@@ -10,7 +10,7 @@ set(CMAKE_CXX_COMPILER riscv64-unknown-elf-g++)
 set(cpu_flags "-march=rv32imac -mabi=ilp32 --specs=picolibc.specs")
 set(CMAKE_C_FLAGS_INIT "${cpu_flags} -ffunction-sections -fdata-sections")
 set(CMAKE_CXX_FLAGS_INIT "${cpu_flags} -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti")
-# The compile flags, picolibc.specs with them, reach the link as well.
+# The compile flags, picolibc's among them, reach the link as well.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--gc-sections")
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
