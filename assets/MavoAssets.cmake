@@ -36,7 +36,9 @@
 # this build can run on the build machine (a cross build, or mavo built
 # in-tree with a multi-configuration generator), it is MAVO_EXECUTABLE, else
 # an installed mavo for the build machine or `mavo` on the PATH, else mavo
-# built from its source for the build machine as part of the build.
+# built from its source for the build machine as part of the build. In a
+# build folder with a `#` in its path, where CMake lets no build step write,
+# the steps run while configuring, and an edit to an asset configures again.
 
 set(MAVO_ASSET_EMBEDDING "" CACHE STRING
     "How mavo_add_assets embeds streams: incbin, embed, string or braces (empty: chosen per toolchain)")
