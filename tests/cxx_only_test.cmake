@@ -2,18 +2,26 @@
 # SOURCE_DIR) in WORK, once with each of EMBEDDINGS (a comma-separated
 # list), and runs its program; then once more in a build folder with a `#`
 # in its path, where the asset is made while configuring: an edit to it
-# must reach the program all the same.
+# must reach the program all the same. With TOOLCHAIN (a toolchain file)
+# it is a cross build instead, once with each of EMBEDDINGS, whose program
+# RUNNER runs (Wine, for Windows).
 include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 set(asset "${WORK}/asset.bin")
 file(COPY_FILE "${SOURCE_DIR}/examples/asset.bin" "${asset}")
 
+set(cross "")
+if(TOOLCHAIN)
+    set(cross "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}")
+endif()
 function(build_and_run build embedding)
     run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/cxx_only" -B "${build}" -G Ninja
-        "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DASSET=${asset}" "-DMAVO_ASSET_EMBEDDING=${embedding}")
+        "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DASSET=${asset}" "-DMAVO_ASSET_EMBEDDING=${embedding}"
+        ${cross})
     run("${CMAKE_COMMAND}" --build "${build}")
-    run("${build}/app")
+    file(GLOB program "${build}/app" "${build}/app.exe")
+    run(${RUNNER} "${program}")
 endfunction()
 
 string(REPLACE "," ";" embeddings "${EMBEDDINGS}")
@@ -21,6 +29,9 @@ foreach(embedding IN LISTS embeddings)
     build_and_run("${WORK}/${embedding}" "${embedding}")
 endforeach()
 
+if(TOOLCHAIN)
+    return()
+endif()
 set(build "${WORK}/hash#build")
 build_and_run("${build}" incbin)
 file(APPEND "${asset}" "edited: a few more bytes")
