@@ -22,7 +22,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #ifdef _WIN32
@@ -378,10 +380,14 @@ int main(int argc, char **argv) {
                     work, header);
     }
 
+    // The stream itself is read only where its bytes are needed: a large
+    // asset embedded by the assembler costs no memory here.
+    std::error_code no_stream;
+    a.stream_size = std::filesystem::file_size(std::filesystem::u8path(work.stream()), no_stream);
     std::string stream;
-    if (!read_file(work.stream(), stream))
+    const bool bytes_needed = embedding == "string" || a.seek_spacing != 0;
+    if (no_stream || (bytes_needed && !read_file(work.stream(), stream)))
         return fail("mavo left no stream for " + source, work, header);
-    a.stream_size = stream.size();
     // The copy and its expansion (checked by mavo against it) are done with,
     // and so is the dump unless a brace list includes it.
     remove_file(work.copy());
