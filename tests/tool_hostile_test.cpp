@@ -142,8 +142,13 @@ bool have_strace() { return std::system("strace -V >/dev/null 2>&1") == 0; }
 
 // Runs the tool under strace with these options. LeakSanitizer cannot work
 // under ptrace, so a sanitized build runs without it there.
+// Address randomisation is off, so that every run makes the same calls: the
+// sanitizers read /proc/self/maps now and then, depending on where things
+// were mapped, and a run that closes more files than another would have a
+// failure injected into the wrong close().
 std::string under_strace(const std::string &options) {
-    return "env ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" strace " + options;
+    return "env ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" setarch \"$(uname -m)\" -R strace " +
+           options;
 }
 
 // The number, among all close() calls of a run, of the one that closes
