@@ -205,9 +205,23 @@ int decode_step(const uint8_t *src, codec_state *state, uint32_t src_len,
  * bytes written, 0 to @dst_cap. Use them, then call with the next chunk, or
  * stop when there is none: the pass is complete.
  *
- * To expand a whole stream held in memory into a buffer that fits it
- * (decoded_size() tells how much), make one call with the whole stream and
- * the whole buffer: it returns STEP_NEED_INPUT, having written everything.
+ * To expand a whole stream held in memory, make one call with the whole
+ * stream and a buffer of n = decoded_size() bytes (n > 0; with n = 0 there
+ * is nothing to expand and no call to make). A buffer filled exactly is
+ * reported as full, as every call does when dst is full: the call returns
+ * STEP_OUTPUT_READY with *len_acc grown by n, all of the output written. A
+ * further call with the same stream and state writes nothing and returns
+ * STEP_NEED_INPUT. Give it n + 1 bytes of room instead and the one call
+ * returns STEP_NEED_INPUT with *len_acc grown by n. So check the length,
+ * not the result:
+ *
+ *   uint32_t len = 0;
+ *   codec_state state = {0};
+ *   decode_block(stream, &state, stream_size, out, n, &len);
+ *   if (len != n) -- the stream is not the one that was meant
+ *
+ * (A stream that expands to more than n bytes also fills the buffer: where
+ * that can be, compare decoded_size() with n first.)
  *
  * Every byte sequence is a valid stream, as for decode_step(). A call never
  * reads past src[@src_len - 1] nor writes past dst[@dst_cap - 1], and it

@@ -167,24 +167,44 @@ TEST(Decoder, APositionPastTheChunkReadsNothing) {
     }
 }
 
-TEST(Decoder, BlockDecodesAWholeStreamInOneCall) {
-    const bytes input = bytes{1, 2, 3} + repeat(9, 600) + ascending(300);
-    const bytes stream = encode_all(input, whole_input());
-    ASSERT_EQ(decoded_size(stream.data(), stream.size()), input.size());
-    bytes out(input.size());
-    codec_state state{};
-    uint32_t len = 0;
-    EXPECT_EQ(decode_block(stream.data(), &state, static_cast<uint32_t>(stream.size()),
-                           out.data(), static_cast<uint32_t>(out.size()), &len),
-              STEP_OUTPUT_READY);
-    EXPECT_EQ(len, input.size());
-    EXPECT_EQ(out, input);
-    // The buffer was exactly full; the next call finds the stream used up.
-    len = 0;
-    EXPECT_EQ(decode_block(stream.data(), &state, static_cast<uint32_t>(stream.size()),
-                           out.data(), 1, &len),
-              STEP_NEED_INPUT);
-    EXPECT_EQ(len, 0u);
+// codec.h's whole-stream idiom, on every known stream and on streams only
+// other encoders write (a leading empty literal, trailing empty sections):
+// a buffer of exactly decoded_size() bytes is reported full with everything
+// written, the next call finds the stream used up, and one byte more of
+// room gives STEP_NEED_INPUT at once.
+TEST(Decoder, OneCallWithTheWholeStreamGivesTheDocumentedResults) {
+    std::vector<bytes> streams = {
+        {0x00, 0x03},
+        {0x01, 0x41, 0x00, 0x00, 0x00},
+        {0x00, 0x00, 0x02, 0x41, 0x42, 0x00},
+        encode_all(bytes{1, 2, 3} + repeat(9, 600) + ascending(300), whole_input())};
+    for (const known_stream &known : known_streams())
+        streams.push_back(known.stream);
+    for (const bytes &stream : streams) {
+        const auto n = static_cast<uint32_t>(decoded_size(stream.data(), stream.size()));
+        if (n == 0)
+            continue;
+        const bytes expected = read_stream_directly(stream);
+        const auto stream_size = static_cast<uint32_t>(stream.size());
+        bytes out(n + 1, 0xEE);
+        codec_state state{};
+        uint32_t len = 0;
+        EXPECT_EQ(decode_block(stream.data(), &state, stream_size, out.data(), n, &len),
+                  STEP_OUTPUT_READY);
+        EXPECT_EQ(len, n);
+        EXPECT_EQ(bytes(out.begin(), out.end() - 1), expected);
+        EXPECT_EQ(out[n], 0xEE) << "written past the buffer";
+        len = 0;
+        EXPECT_EQ(decode_block(stream.data(), &state, stream_size, out.data(), n, &len),
+                  STEP_NEED_INPUT);
+        EXPECT_EQ(len, 0u);
+
+        state = codec_state{};
+        len = 0;
+        EXPECT_EQ(decode_block(stream.data(), &state, stream_size, out.data(), n + 1, &len),
+                  STEP_NEED_INPUT);
+        EXPECT_EQ(len, n);
+    }
 }
 
 TEST(Decoder, BlockWithNoRoomChangesNothing) {
