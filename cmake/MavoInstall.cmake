@@ -14,7 +14,7 @@ set(MAVO_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/mavo"
 install(TARGETS mavo_codec EXPORT mavoTargets
     ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
 set(installed_tools "")
-foreach(tool mavo mavo_asset_step)
+foreach(tool mavo mavo_embed)
     if(TARGET ${tool})
         list(APPEND installed_tools ${tool})
     endif()
@@ -42,6 +42,9 @@ install(FILES
     "${PROJECT_BINARY_DIR}/mavoConfig.cmake"
     "${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssets.cmake"
+    "${PROJECT_SOURCE_DIR}/assets/MavoAssetNames.cmake"
+    "${PROJECT_SOURCE_DIR}/assets/MavoAssetProgram.cmake"
+    "${PROJECT_SOURCE_DIR}/assets/reserved_names.txt"
     DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 
 # pkg-config, for builds without CMake. The prefix is found from the

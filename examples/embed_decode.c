@@ -2,9 +2,10 @@
  * embed_decode.c - how to carry a file inside a C program with mavo, and
  * get it back at run time.
  *
- * 1. In CMake, mavo_add_assets(program FILES asset.bin) runs mavo on the
- *    file at build time and compiles its stream into the program as the
- *    array asset_bin, declared in asset_bin.h with its sizes.
+ * 1. At build time mavo_embed makes the file's stream into the array
+ *    asset_bin, declared in asset_bin.h with its sizes: in CMake through
+ *    mavo_add_assets(program FILES asset.bin), in make/Makefile and
+ *    meson/meson.build as a rule of their own.
  * 2. Feed the array to decode_step() in one chunk, taking each byte it hands
  *    back (embed_decode.cpp does the same with decode_block(), the faster
  *    way, in one call).

@@ -1,5 +1,5 @@
 # Cross-builds tests/downstream/firmware for Cortex-M3 with mavo from its
-# source tree (SOURCE_DIR) and no mavo for the build machine given, in
+# source tree (SOURCE_DIR) and no mavo_embed for the build machine given, in
 # WORK, and runs it under QEMU (QEMU). PREFIX, when set, is where the mavo
 # build INSTALL_FROM is installed for the build machine first: that mavo must
 # be found instead of one being built; with PACKAGE set, the firmware takes
@@ -26,8 +26,8 @@ run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/firmware" -B "${build}
 run("${CMAKE_COMMAND}" --build "${build}")
 if(PREFIX AND EXISTS "${build}/mavo_host")
     message(FATAL_ERROR "the installed mavo in ${PREFIX} was not used: mavo was built again")
-elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo")
-    message(FATAL_ERROR "no mavo was built for the build machine:\n${output}")
+elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo_embed")
+    message(FATAL_ERROR "no mavo_embed was built for the build machine:\n${output}")
 endif()
 run("${QEMU}" -machine mps2-an385 -nographic -monitor none
     -semihosting-config enable=on,target=native -kernel "${build}/fw.elf")

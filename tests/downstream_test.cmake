@@ -48,7 +48,7 @@ if(MODE STREQUAL "package")
         message(FATAL_ERROR "installed headers: ${headers}; expected include/mavo/codec.h only")
     endif()
     file(GLOB_RECURSE installed RELATIVE "${prefix}" "${prefix}/*")
-    foreach(expected bin/mavo bin/mavo_asset_step libmavo_codec.a mavoConfig.cmake mavoConfigVersion.cmake
+    foreach(expected bin/mavo bin/mavo_embed libmavo_codec.a mavoConfig.cmake mavoConfigVersion.cmake
                      mavoTargets.cmake MavoAssets.cmake pkgconfig/mavo-codec.pc)
         if(NOT installed MATCHES "(^|;)[^;]*${expected}(;|$)")
             message(FATAL_ERROR "${expected} was not installed: ${installed}")
@@ -100,20 +100,25 @@ if(MODE STREQUAL "package")
     run("${C_COMPILER}" -std=c99 "${project}/consumer.c" -o "${WORK}/pkg-consumer" ${flags})
     run("${WORK}/pkg-consumer")
 
-    # mavo failing (here a file size limit stops its dump): the build fails,
-    # naming the asset in UTF-8, leaves no dump or header behind, and
-    # recovers once mavo works.
-    set(wrapper "${WORK}/limited-mavo")
-    file(WRITE "${wrapper}" "#!/bin/sh\nulimit -f 1\nexec '${prefix}/bin/mavo' \"$@\"\n")
+    # mavo_embed failing (here a file size limit stops its writes): the
+    # build fails, naming the asset in UTF-8, leaves no stream or header
+    # behind, and recovers once mavo_embed works.
+    set(wrapper "${WORK}/limited-mavo_embed")
+    file(WRITE "${wrapper}" "#!/bin/sh\nulimit -f 1\nexec '${prefix}/bin/mavo_embed' \"$@\"\n")
     file(CHMOD "${wrapper}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
-    run(${configure} -B "${build}" "-DMAVO_EXECUTABLE=${wrapper}")
-    expect_failure("a build whose mavo fails" "mavo failed on ${assets}/;書き込めませんでした"
+    run(${configure} -B "${build}" "-DMAVO_EMBED_EXECUTABLE=${wrapper}")
+    expect_failure("a build whose mavo_embed fails" "mavo_embed: ${assets}/;cannot write"
         "${CMAKE_COMMAND}" --build "${build}")
-    file(GLOB_RECURSE left "${build}/mavo_assets/*logo_bin.h" "${build}/mavo_assets/*/a.csv")
-    if(left)
-        message(FATAL_ERROR "a failed dump left ${left}")
+    # (The build stops at the first failing step; that one left nothing.)
+    string(REGEX MATCH "mavo: [^\n]* -> ([a-z0-9_]+)" failed "${output}")
+    file(GLOB_RECURSE left "${build}/mavo_assets/*/${CMAKE_MATCH_1}.*")
+    if(NOT CMAKE_MATCH_1)
+        message(FATAL_ERROR "the failed build named no step:\n${output}")
     endif()
-    run(${configure} -B "${build}" "-DMAVO_EXECUTABLE=${prefix}/bin/mavo")
+    if(left)
+        message(FATAL_ERROR "a failed step left ${left}")
+    endif()
+    run(${configure} -B "${build}" "-DMAVO_EMBED_EXECUTABLE=${prefix}/bin/mavo_embed")
     run("${CMAKE_COMMAND}" --build "${build}")
     run("${build}/assets" "${assets}")
 endif()

@@ -12,7 +12,8 @@ function(run)
 endfunction()
 
 # expect_failure(WHAT TEXTS COMMAND...): the command must fail, and its
-# output (lines joined, spaces squeezed) must hold each of TEXTS.
+# output (lines joined, spaces squeezed) must hold each of TEXTS; the output
+# goes to `output` in the caller.
 function(expect_failure what expected_text)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(status EQUAL 0)
@@ -26,4 +27,5 @@ function(expect_failure what expected_text)
             message(FATAL_ERROR "${what} failed without naming ${text}:\n${out}")
         endif()
     endforeach()
+    set(output "${out}" PARENT_SCOPE)
 endfunction()

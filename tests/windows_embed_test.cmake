@@ -1,38 +1,49 @@
-# The Windows build of mavo_add_assets()'s step (STEP, run with mavo.exe,
-# MAVO, under Wine, WINE) on the sample asset (ASSET) in WORK: it must give
-# the same stream as this machine's mavo (NATIVE_MAVO) and a header with its
-# sizes, and a missing asset must fail, naming it, leaving nothing behind.
+# The Windows build of mavo_embed (EMBED, run under Wine, WINE) on the
+# sample asset (ASSET) in WORK: with --stream tool it must give the stream
+# of this machine's mavo (NATIVE_MAVO), by default the stream of this
+# machine's mavo_embed (NATIVE_EMBED), each with a header of its sizes; a
+# missing asset must fail, naming it, leaving nothing behind.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/native")
 file(COPY_FILE "${ASSET}" "${WORK}/native/asset.bin")
 execute_process(COMMAND "${NATIVE_MAVO}" asset.bin WORKING_DIRECTORY "${WORK}/native"
     OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND "${NATIVE_EMBED}" --symbol asset_bin --output-dir "${WORK}/native"
+    "${ASSET}" COMMAND_ERROR_IS_FATAL ANY)
 
-set(header "${WORK}/include/asset_bin.h")
-execute_process(COMMAND "${WINE}" "${STEP}" "${MAVO}" "Z:${ASSET}" "Z:${WORK}/work" "Z:${header}"
-                        asset_bin incbin
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "the step failed (${status}):\n${out}")
-endif()
-execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${WORK}/work/a.enc"
-                        "${WORK}/native/asset.bin.enc" RESULT_VARIABLE differ)
-file(SIZE "${WORK}/native/asset.bin.enc" stream_size)
 file(SIZE "${ASSET}" decoded_size)
-file(READ "${header}" text)
-if(differ OR NOT text MATCHES "#define ASSET_BIN_SIZE ${stream_size}u"
-   OR NOT text MATCHES "#define ASSET_BIN_DECODED_SIZE ${decoded_size}u")
-    message(FATAL_ERROR "the step's stream or header is wrong:\n${text}")
-endif()
-file(GLOB left RELATIVE "${WORK}/work" "${WORK}/work/*")
-if(NOT left STREQUAL "a.enc")
-    message(FATAL_ERROR "the step left ${left} in its folder")
-endif()
+foreach(stream tool smallest)
+    if(stream STREQUAL "tool")
+        set(expected "${WORK}/native/asset.bin.enc")
+    else()
+        set(expected "${WORK}/native/asset_bin.enc")
+    endif()
+    set(out_dir "${WORK}/${stream}")
+    execute_process(COMMAND "${WINE}" "${EMBED}" --symbol asset_bin --stream ${stream}
+                            --output-dir "Z:${out_dir}" "Z:${ASSET}"
+        RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "mavo_embed --stream ${stream} failed (${status}):\n${out}")
+    endif()
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${out_dir}/asset_bin.enc"
+                            "${expected}" RESULT_VARIABLE differ)
+    file(SIZE "${expected}" stream_size)
+    file(READ "${out_dir}/asset_bin.h" text)
+    if(differ OR NOT text MATCHES "#define ASSET_BIN_SIZE ${stream_size}u"
+       OR NOT text MATCHES "#define ASSET_BIN_DECODED_SIZE ${decoded_size}u")
+        message(FATAL_ERROR "the ${stream} stream or its header is wrong:\n${text}")
+    endif()
+    file(GLOB made RELATIVE "${out_dir}" "${out_dir}/*")
+    if(NOT made STREQUAL "asset_bin.c;asset_bin.enc;asset_bin.h")
+        message(FATAL_ERROR "mavo_embed made ${made}")
+    endif()
+endforeach()
 
-execute_process(COMMAND "${WINE}" "${STEP}" "${MAVO}" "Z:${WORK}/missing.bin" "Z:${WORK}/work"
-                        "Z:${header}" asset_bin incbin
+set(out_dir "${WORK}/smallest")
+execute_process(COMMAND "${WINE}" "${EMBED}" --symbol asset_bin --output-dir "Z:${out_dir}"
+                        "Z:${WORK}/missing.bin"
     RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-if(status EQUAL 0 OR NOT out MATCHES "missing.bin" OR EXISTS "${header}"
-   OR EXISTS "${WORK}/work/a.enc")
-    message(FATAL_ERROR "a missing asset did not fail cleanly (${status}):\n${out}")
+file(GLOB left "${out_dir}/*")
+if(NOT status EQUAL 1 OR NOT out MATCHES "missing.bin" OR left)
+    message(FATAL_ERROR "a missing asset did not fail cleanly (${status}, left ${left}):\n${out}")
 endif()

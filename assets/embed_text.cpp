@@ -1,0 +1,256 @@
+// embed_text.cpp - the header and source texts of one embedded asset.
+#include "embed_text.h"
+
+namespace {
+
+std::string upper_case(std::string s) {
+    for (char &c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// `text` as the inside of a C string literal.
+std::string c_string(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+// `text` as the inside of a string for the assembler, itself inside a C
+// string literal: escaped once for each.
+std::string asm_string(const std::string &text) { return c_string(c_string(text)); }
+
+// Macros every source needs once, however many assets one translation unit
+// includes: the definitions have C linkage, in flash on AVR.
+const char common_prelude[] = R"(#ifndef MAVO_EMBED_COMMON
+#define MAVO_EMBED_COMMON
+#ifdef __cplusplus
+#define MAVO_EXTERN extern "C"
+#else
+#define MAVO_EXTERN
+#endif
+#endif
+)";
+
+// The assembler takes each stream in with .incbin: no compiler parses its
+// bytes. Each array has a section of its own, so that a linker dropping
+// unused sections drops unused assets.
+const char incbin_prelude[] = R"(#ifndef MAVO_EMBED_INCBIN
+#define MAVO_EMBED_INCBIN
+#define MAVO_QUOTE_(x) #x
+#define MAVO_QUOTE(x) MAVO_QUOTE_(x)
+#define MAVO_LABEL(symbol) MAVO_QUOTE(__USER_LABEL_PREFIX__) symbol
+#if defined(__ELF__)
+#if defined(__AVR__)
+#define MAVO_SECTION(symbol) ".progmem.data." symbol
+#else
+#define MAVO_SECTION(symbol) ".rodata." symbol
+#endif
+#define MAVO_OPEN(section) ".pushsection " section ",\"a\"\n"
+#define MAVO_TYPE(label) ".type " label ", %object\n"
+#define MAVO_END(label) ".size " label ", . - " label "\n.popsection\n"
+#elif defined(__APPLE__)
+#define MAVO_SECTION(symbol) "__TEXT,__const"
+#define MAVO_OPEN(section) ".section " section "\n"
+#define MAVO_TYPE(label) ""
+#define MAVO_END(label) ".text\n"
+#else
+#define MAVO_SECTION(symbol) ".rdata"
+#define MAVO_OPEN(section) ".section " section ",\"dr\"\n"
+#define MAVO_TYPE(label) ""
+#define MAVO_END(label) ".text\n"
+#endif
+#endif
+)";
+
+// Placement for arrays that the compiler defines.
+const char c_prelude[] = R"(#ifndef MAVO_EMBED_C
+#define MAVO_EMBED_C
+#if defined(__AVR__)
+#define MAVO_IN_FLASH __attribute__((__progmem__))
+#else
+#define MAVO_IN_FLASH
+#endif
+#if defined(_MSC_VER) && !defined(__clang__)
+#define MAVO_ALIGNED(n) __declspec(align(n))
+#define MAVO_IN_SECTION(name) __declspec(allocate(name))
+#else
+#define MAVO_ALIGNED(n) __attribute__((aligned(n)))
+#define MAVO_IN_SECTION(name) __attribute__((section(name)))
+#endif
+#endif
+)";
+
+std::string incbin_definition(const asset_text &a) {
+    const std::string section = a.section.empty()
+                                    ? "MAVO_SECTION(\"" + a.symbol + "\")"
+                                    : "\"" + asm_string(a.section) + "\"";
+    const std::string label = "MAVO_LABEL(\"" + a.symbol + "\")";
+    std::string text = "__asm__(MAVO_OPEN(" + section + ")\n";
+    if (a.align)
+        text += "        \".balign " + std::to_string(a.align) + "\\n\"\n";
+    text += "        \".globl \" " + label + " \"\\n\"\n"
+            "        MAVO_TYPE(" + label + ")\n"
+            "        " + label + " \":\\n\"\n"
+            "        \".incbin \\\"" + asm_string(a.stream_path) + "\\\"\\n\"\n"
+            "        MAVO_END(" + label + "));\n";
+    return text;
+}
+
+// What stands before the array's initialiser: its placement, its name and
+// its type.
+std::string c_declarator(const asset_text &a, const char *dimensions) {
+    std::string text;
+    std::string placement;
+    if (a.align)
+        placement += "MAVO_ALIGNED(" + std::to_string(a.align) + ") ";
+    if (!a.section.empty()) {
+        // MSVC places only into sections it was told of.
+        text += "#if defined(_MSC_VER) && !defined(__clang__)\n#pragma section(\"" +
+                c_string(a.section) + "\", read)\n#endif\n";
+        placement += "MAVO_IN_SECTION(\"" + c_string(a.section) + "\") ";
+    }
+    text += "MAVO_EXTERN " + placement + "const unsigned char " + a.symbol + dimensions;
+    if (a.section.empty())
+        text += " MAVO_IN_FLASH";
+    return text + " = {\n";
+}
+
+// The stream as string literals, one of 4096 bytes a row (the last one
+// shorter), each exactly as long as a row of the array it initialises, so
+// that no terminating zero comes between the rows. Octal escapes, which
+// take at most three digits, never swallow the character after them.
+void write_string_rows(const uint8_t *stream, uint64_t size,
+                       const std::function<void(const std::string &)> &write) {
+    constexpr uint64_t row = 4096;
+    std::string text;
+    for (uint64_t i = 0; i < size; ++i) {
+        if (i % row == 0)
+            text += "\"";
+        const uint8_t byte = stream[i];
+        if (byte >= 0x20 && byte < 0x7f && byte != '"' && byte != '\\' && byte != '?') {
+            text += static_cast<char>(byte);
+        } else {
+            text += '\\';
+            text += static_cast<char>('0' + (byte >> 6));
+            text += static_cast<char>('0' + ((byte >> 3) & 7));
+            text += static_cast<char>('0' + (byte & 7));
+        }
+        if (i % row == row - 1 || i + 1 == size) {
+            text += "\",\n";
+            write(text);
+            text.clear();
+        }
+    }
+}
+
+// The stream as byte values, 16 a line.
+void write_byte_list(const uint8_t *stream, uint64_t size,
+                     const std::function<void(const std::string &)> &write) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (uint64_t i = 0; i < size; ++i) {
+        const uint8_t byte = stream[i];
+        text += "0x";
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+        text += i % 16 == 15 ? ",\n" : ",";
+        if (text.size() >= 64 * 1024) {
+            write(text);
+            text.clear();
+        }
+    }
+    if (size % 16 != 0)
+        text += "\n";
+    write(text);
+}
+
+std::string seek_definition(const asset_text &a) {
+    // The point after the stream's own keeps an empty asset's array from
+    // being empty.
+    std::string text = "\nMAVO_EXTERN const codec_seek_point " + a.symbol + "_seek[] = {\n";
+    for (const codec_seek_point &p : a.seek_points)
+        text += "{" + std::to_string(p.section) + "u, " + std::to_string(p.last) + ", " +
+                std::to_string(p.into) + ", " + std::to_string(p.run) + ", 0},\n";
+    return text + "{0, 0, 0, 0, 0}};\n";
+}
+
+} // namespace
+
+std::string header_text(const asset_text &a) {
+    const std::string upper = upper_case(a.symbol);
+    std::string text =
+        "/* " + a.symbol + ": the mavo stream of " + a.name +
+        ", generated by mavo_embed.\n"
+        "   Expand it with decode_block() or decode_step() from <mavo/codec.h>. */\n"
+        "#ifndef MAVO_ASSET_" + upper + "_H\n"
+        "#define MAVO_ASSET_" + upper + "_H\n\n";
+    if (a.seek_spacing)
+        text += "#include <mavo/codec.h>\n\n";
+    text +=
+        "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
+        "/* On AVR the stream is in program memory (flash), where only memcpy_P()\n"
+        "   and pgm_read_byte() can read it; elsewhere it is ordinary constant data. */\n"
+        "#if defined(__AVR__)\n"
+        "#define " + upper + "_IN_PROGMEM 1\n"
+        "extern const unsigned char " + a.symbol + "[] __attribute__((__progmem__));\n"
+        "#else\n"
+        "#define " + upper + "_IN_PROGMEM 0\n"
+        "extern const unsigned char " + a.symbol + "[];\n"
+        "#endif\n\n"
+        "/* Bytes of stream in " + a.symbol + ". */\n"
+        "#define " + upper + "_SIZE " + std::to_string(a.stream_size) + "u\n"
+        "/* Bytes of " + a.name + ": what the stream expands to. */\n"
+        "#define " + upper + "_DECODED_SIZE " + std::to_string(a.decoded_size) + "u\n";
+    if (a.seek_spacing)
+        text += "\n/* Seek points for decode_seek(): one per " + upper +
+                "_SEEK_SPACING bytes of output. */\n"
+                "extern const codec_seek_point " + a.symbol + "_seek[];\n"
+                "#define " + upper + "_SEEK_POINTS " + std::to_string(a.seek_points.size()) +
+                "u\n"
+                "#define " + upper + "_SEEK_SPACING " + std::to_string(a.seek_spacing) + "u\n";
+    text += "\n#ifdef __cplusplus\n}\n#endif\n\n#endif\n";
+    return text;
+}
+
+void write_source_text(const asset_text &a, embedding how, const uint8_t *stream,
+                       const std::function<void(const std::string &)> &write) {
+    std::string text = "/* " + a.symbol + ": the mavo stream of " + a.name +
+                       ", generated by mavo_embed. */\n";
+    if (a.seek_spacing)
+        text += "#include <mavo/codec.h>\n";
+    text += common_prelude;
+    if (how == embedding::incbin) {
+        text += incbin_prelude;
+        text += "\n" + incbin_definition(a);
+    } else {
+        text += c_prelude;
+        text += "\n";
+        // Each initialiser ends with one element more than the stream, so
+        // that an empty asset is still a legal array; the SIZE macro does
+        // not count it.
+        switch (how) {
+        case embedding::embed:
+            text += c_declarator(a, "[]") + "#embed \"" + a.stream_path + "\" suffix(,)\n0};\n";
+            break;
+        case embedding::string:
+            write(text + c_declarator(a, "[][4096]"));
+            write_string_rows(stream, a.stream_size, write);
+            text = a.stream_size == 0 ? "\"\"};\n" : "};\n";
+            break;
+        default:
+            write(text + c_declarator(a, "[]"));
+            write_byte_list(stream, a.stream_size, write);
+            text = "0};\n";
+            break;
+        }
+    }
+    if (a.seek_spacing)
+        text += seek_definition(a);
+    write(text);
+}
