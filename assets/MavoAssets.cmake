@@ -128,8 +128,19 @@ function(_mavo_check_options target)
     if(arg_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "mavo_add_assets: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
     endif()
-    if(NOT arg_FILES)
+    if(NOT arg_FILES AND NOT arg_DIRECTORY)
         message(FATAL_ERROR "mavo_add_assets: no FILES for ${target}")
+    endif()
+    if(arg_DIRECTORY AND (arg_FILES OR NOT arg_TABLE OR arg_BASE))
+        message(FATAL_ERROR "mavo_add_assets: DIRECTORY goes with TABLE, without FILES or BASE")
+    endif()
+    if((arg_PATTERNS AND NOT arg_DIRECTORY) OR (arg_BASE AND NOT arg_TABLE)
+       OR (arg_TABLE AND DEFINED arg_PREFIX))
+        message(FATAL_ERROR "mavo_add_assets: PATTERNS go with DIRECTORY, BASE with TABLE, "
+            "and PREFIX with no TABLE")
+    endif()
+    if(DEFINED arg_TABLE AND NOT arg_TABLE MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+        message(FATAL_ERROR "mavo_add_assets: TABLE ${arg_TABLE} is not a C identifier")
     endif()
     if(DEFINED arg_ALIGN)
         if(NOT arg_ALIGN MATCHES "^[1-9][0-9]*$")
@@ -177,28 +188,77 @@ function(_mavo_asset_target target out)
     set(${out} "${target}" PARENT_SCOPE)
 endfunction()
 
-# Runs one asset's step now, while configuring, unless its outputs are
-# newer than the asset and the program; the asset is a configure
-# dependency, so that an edit to it configures again.
-function(_mavo_step_now program path name symbol outputs options)
+# Runs one step now, while configuring, unless its outputs are newer than
+# its inputs and the program; the inputs are configure dependencies, so
+# that an edit to one configures again. The command's arguments are the
+# caller's `step_command`.
+function(_mavo_step_now program inputs comment outputs)
     set(stale FALSE)
     foreach(output IN LISTS outputs)
-        foreach(input IN ITEMS "${path}" "${program}")
+        foreach(input IN LISTS inputs ITEMS "${program}")
             if(NOT EXISTS "${output}" OR "${input}" IS_NEWER_THAN "${output}")
                 set(stale TRUE)
             endif()
         endforeach()
     endforeach()
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${path}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${inputs})
     if(NOT stale)
         return()
     endif()
-    message(STATUS "mavo: ${name} -> ${symbol}")
-    execute_process(COMMAND "${program}" ${options} "${path}"
+    message(STATUS "${comment}")
+    execute_process(COMMAND "${program}" ${step_command}
         RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(NOT status EQUAL 0)
         message(FATAL_ERROR "mavo_add_assets: ${out}")
     endif()
+endfunction()
+
+# One step of the caller's target, which makes `name`.h and `name`.c from
+# `inputs` (a list whose names have their `;` escaped) by running the
+# program with the arguments in `step_command`. It uses the caller's
+# target, program, program_depends, include_dir, streams_dir,
+# while_configuring and embedding; its outputs go to the caller's
+# `outputs`, its name to the target's list.
+macro(_mavo_add_step name inputs comment)
+    set(step_outputs "${include_dir}/${name}.h" "${streams_dir}/${name}.c")
+    if(embedding MATCHES "^(incbin|embed)$")
+        list(APPEND step_outputs "${streams_dir}/${name}.enc")
+    endif()
+    if(while_configuring)
+        _mavo_step_now("${program}" "${inputs}" "${comment}" "${step_outputs}")
+    else()
+        add_custom_command(OUTPUT ${step_outputs} COMMAND "${program}" ${step_command}
+            DEPENDS "${inputs}" ${program_depends} COMMENT "${comment}" VERBATIM)
+    endif()
+    list(APPEND outputs ${step_outputs})
+    set_property(TARGET "${target}" APPEND PROPERTY MAVO_ASSET_SYMBOLS "${name}")
+endmacro()
+
+# The files of DIRECTORY `dir` that match `patterns` (every file without),
+# looked for again at every build, so that a file added or removed reaches
+# the program.
+function(_mavo_directory_files dir patterns out)
+    if(NOT IS_ABSOLUTE "${dir}")
+        set(dir "${CMAKE_CURRENT_SOURCE_DIR}/${dir}")
+    endif()
+    cmake_path(NORMAL_PATH dir)
+    if(NOT IS_DIRECTORY "${dir}")
+        message(FATAL_ERROR "mavo_add_assets: DIRECTORY ${dir} is not a folder")
+    endif()
+    if(NOT patterns)
+        set(patterns "*")
+    endif()
+    set(files "")
+    foreach(pattern IN LISTS patterns)
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS LIST_DIRECTORIES false "${dir}/${pattern}")
+        list(APPEND files ${found})
+    endforeach()
+    list(REMOVE_DUPLICATES files)
+    list(SORT files)
+    if(NOT files)
+        message(FATAL_ERROR "mavo_add_assets: no file in ${dir} matches ${patterns}")
+    endif()
+    set(${out} "${dir}" "${files}" PARENT_SCOPE)
 endfunction()
 
 # The first call for a target adds the generated source, the include
@@ -225,7 +285,8 @@ endfunction()
 
 function(mavo_add_assets target)
     _mavo_asset_target("${target}" target)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX;ALIGN;SECTION;SEEK_SPACING;STREAM" "FILES")
+    cmake_parse_arguments(PARSE_ARGV 1 arg ""
+        "PREFIX;ALIGN;SECTION;SEEK_SPACING;STREAM;TABLE;BASE;DIRECTORY" "FILES;PATTERNS")
     _mavo_check_options("${target}")
     if(NOT arg_STREAM)
         set(arg_STREAM smallest)
@@ -255,12 +316,11 @@ function(mavo_add_assets target)
     set(while_configuring FALSE)
     if(dir MATCHES "#")
         set(while_configuring TRUE)
-        _mavo_program_now(program)
-    else()
-        _mavo_program(program program_depends)
     endif()
+    _mavo_program(${while_configuring} program program_depends)
 
-    set(options --embedding ${embedding} --stream ${arg_STREAM})
+    set(options --output-dir "${streams_dir}" --header-dir "${include_dir}"
+        --embedding ${embedding} --stream ${arg_STREAM})
     foreach(option ALIGN SECTION SEEK_SPACING)
         if(arg_${option})
             string(TOLOWER "--${option}" flag)
@@ -269,13 +329,47 @@ function(mavo_add_assets target)
         endif()
     endforeach()
 
-    get_property(count TARGET "${target}" PROPERTY MAVO_ASSET_COUNT)
-    if(NOT count)
-        set(count 0)
+    set(paths "")
+    if(arg_DIRECTORY)
+        _mavo_directory_files("${arg_DIRECTORY}" "${arg_PATTERNS}" paths)
+        list(POP_FRONT paths base)
+    else()
+        foreach(file IN LISTS arg_FILES)
+            _mavo_asset_path("${file}" path)
+            if(while_configuring)
+                get_property(generated SOURCE "${path}" PROPERTY GENERATED)
+                if(generated)
+                    message(FATAL_ERROR "mavo_add_assets: ${path} is made by the build, but in "
+                        "the build folder ${target_binary_dir}, whose path has a `#`, assets are "
+                        "made while configuring; build in a folder without `#`")
+                endif()
+            endif()
+            # A `;` in a name must reach the command as it is, not split it.
+            string(REPLACE ";" "\\;" path "${path}")
+            list(APPEND paths "${path}")
+        endforeach()
+        set(base "${CMAKE_CURRENT_SOURCE_DIR}")
+        if(arg_BASE)
+            cmake_path(ABSOLUTE_PATH arg_BASE OUTPUT_VARIABLE base)
+        endif()
     endif()
+
     set(outputs "")
-    foreach(file IN LISTS arg_FILES)
-        _mavo_asset_path("${file}" path)
+    if(arg_TABLE)
+        _mavo_claim_names("${target}" "${base} (table ${arg_TABLE})" "${arg_TABLE}" TABLE)
+        # The list of files is an input of its own: a file dropped from it
+        # makes the table again with any generator.
+        string(REPLACE ";" "\n" listed "${paths}")
+        _mavo_write_if_changed("${dir}/${arg_TABLE}.files" "${listed}\n")
+        list(LENGTH paths count)
+        set(step_command --table "${arg_TABLE}" --base "${base}" ${options} ${paths})
+        _mavo_add_step("${arg_TABLE}" "${paths};${dir}/${arg_TABLE}.files"
+            "mavo: ${count} files -> table ${arg_TABLE}")
+    endif()
+    foreach(path IN LISTS paths)
+        if(arg_TABLE)
+            break()
+        endif()
         get_filename_component(name "${path}" NAME)
         _mavo_asset_symbol("${arg_PREFIX}${name}" symbol)
         string(LENGTH "${symbol}.enc" name_length)
@@ -284,37 +378,10 @@ function(mavo_add_assets target)
                 "characters with its stream's .enc, more than a file name may have; rename it")
         endif()
         _mavo_claim_names("${target}" "${path}" "${symbol}" "${arg_SEEK_SPACING}")
-
-        set(step_outputs "${include_dir}/${symbol}.h" "${streams_dir}/${symbol}.c")
-        if(embedding MATCHES "^(incbin|embed)$")
-            list(APPEND step_outputs "${streams_dir}/${symbol}.enc")
-        endif()
-        set(command --symbol "${symbol}" --output-dir "${streams_dir}"
-            --header-dir "${include_dir}" ${options})
-        if(while_configuring)
-            get_property(generated SOURCE "${path}" PROPERTY GENERATED)
-            if(generated)
-                message(FATAL_ERROR "mavo_add_assets: ${path} is made by the build, but in the "
-                    "build folder ${target_binary_dir}, whose path has a `#`, assets are made "
-                    "while configuring; build in a folder without `#`")
-            endif()
-            _mavo_step_now("${program}" "${path}" "${name}" "${symbol}" "${step_outputs}"
-                "${command}")
-        else()
-            # A `;` in the name must reach the command as it is, not split it.
-            string(REPLACE ";" "\\;" path_argument "${path}")
-            add_custom_command(
-                OUTPUT ${step_outputs}
-                COMMAND "${program}" ${command} "${path}"
-                DEPENDS "${path_argument}" ${program_depends}
-                COMMENT "mavo: ${name} -> ${symbol}"
-                VERBATIM)
-        endif()
-        list(APPEND outputs ${step_outputs})
-        set_property(TARGET "${target}" APPEND PROPERTY MAVO_ASSET_SYMBOLS "${symbol}")
-        math(EXPR count "${count} + 1")
+        string(REPLACE ";" "\\;" escaped "${path}")
+        set(step_command --symbol "${symbol}" ${options} "${escaped}")
+        _mavo_add_step("${symbol}" "${escaped}" "mavo: ${name} -> ${symbol}")
     endforeach()
-    set_property(TARGET "${target}" PROPERTY MAVO_ASSET_COUNT ${count})
 
     # The steps run in this folder's build, where their commands are; the
     # target waits for them, wherever it was made.
@@ -329,12 +396,12 @@ function(mavo_add_assets target)
         add_dependencies("${target}" "mavo_assets_${target}_${calls}")
     endif()
 
-    # The target's one source includes every asset's, from all calls, and
-    # is compiled again when any of them changes.
-    get_property(symbols TARGET "${target}" PROPERTY MAVO_ASSET_SYMBOLS)
+    # The target's one source includes every asset's and table's, from all
+    # calls, and is compiled again when any of them changes.
+    get_property(names TARGET "${target}" PROPERTY MAVO_ASSET_SYMBOLS)
     set(text "/* The mavo streams of ${target}'s assets, generated by mavo_add_assets. */\n")
-    foreach(symbol IN LISTS symbols)
-        string(APPEND text "#include \"${streams_dir}/${symbol}.c\"\n")
+    foreach(name IN LISTS names)
+        string(APPEND text "#include \"${streams_dir}/${name}.c\"\n")
     endforeach()
     _mavo_write_if_changed("${source}" "${text}")
     set_property(SOURCE "${source}" TARGET_DIRECTORY "${target}" APPEND PROPERTY

@@ -25,14 +25,36 @@ std::string c_string(const std::string &text) {
 // string literal: escaped once for each.
 std::string asm_string(const std::string &text) { return c_string(c_string(text)); }
 
+// One byte inside a C string literal: printable ASCII as it is, the rest
+// (and what could end or escape the literal, or start a trigraph) as an
+// octal escape, which takes at most three digits and so never swallows the
+// character after it.
+void append_string_byte(std::string &text, uint8_t byte) {
+    if (byte >= 0x20 && byte < 0x7f && byte != '"' && byte != '\\' && byte != '?') {
+        text += static_cast<char>(byte);
+        return;
+    }
+    text += '\\';
+    text += static_cast<char>('0' + (byte >> 6));
+    text += static_cast<char>('0' + ((byte >> 3) & 7));
+    text += static_cast<char>('0' + (byte & 7));
+}
+
 // Macros every source needs once, however many assets one translation unit
-// includes: the definitions have C linkage, in flash on AVR.
+// includes: definitions and declarations of C linkage, in flash on AVR.
 const char common_prelude[] = R"(#ifndef MAVO_EMBED_COMMON
 #define MAVO_EMBED_COMMON
 #ifdef __cplusplus
 #define MAVO_EXTERN extern "C"
+#define MAVO_DECLARE extern "C"
 #else
 #define MAVO_EXTERN
+#define MAVO_DECLARE extern
+#endif
+#if defined(__AVR__)
+#define MAVO_IN_FLASH __attribute__((__progmem__))
+#else
+#define MAVO_IN_FLASH
 #endif
 #endif
 )";
@@ -71,11 +93,6 @@ const char incbin_prelude[] = R"(#ifndef MAVO_EMBED_INCBIN
 // Placement for arrays that the compiler defines.
 const char c_prelude[] = R"(#ifndef MAVO_EMBED_C
 #define MAVO_EMBED_C
-#if defined(__AVR__)
-#define MAVO_IN_FLASH __attribute__((__progmem__))
-#else
-#define MAVO_IN_FLASH
-#endif
 #if defined(_MSC_VER) && !defined(__clang__)
 #define MAVO_ALIGNED(n) __declspec(align(n))
 #define MAVO_IN_SECTION(name) __declspec(allocate(name))
@@ -86,7 +103,7 @@ const char c_prelude[] = R"(#ifndef MAVO_EMBED_C
 #endif
 )";
 
-std::string incbin_definition(const asset_text &a) {
+std::string incbin_definition(const array_text &a) {
     const std::string section = a.section.empty()
                                     ? "MAVO_SECTION(\"" + a.symbol + "\")"
                                     : "\"" + asm_string(a.section) + "\"";
@@ -99,12 +116,13 @@ std::string incbin_definition(const asset_text &a) {
             "        " + label + " \":\\n\"\n"
             "        \".incbin \\\"" + asm_string(a.stream_path) + "\\\"\\n\"\n"
             "        MAVO_END(" + label + "));\n";
-    return text;
+    // Declared for the C code after it (a table's entries point into it).
+    return text + "MAVO_DECLARE const unsigned char " + a.symbol + "[];\n";
 }
 
 // What stands before the array's initialiser: its placement, its name and
 // its type.
-std::string c_declarator(const asset_text &a, const char *dimensions) {
+std::string c_declarator(const array_text &a, const char *dimensions) {
     std::string text;
     std::string placement;
     if (a.align)
@@ -125,22 +143,13 @@ std::string c_declarator(const asset_text &a, const char *dimensions) {
 // shorter), each exactly as long as a row of the array it initialises, so
 // that no terminating zero comes between the rows. Octal escapes, which
 // take at most three digits, never swallow the character after them.
-void write_string_rows(const uint8_t *stream, uint64_t size,
-                       const std::function<void(const std::string &)> &write) {
+void write_string_rows(const uint8_t *stream, uint64_t size, const text_writer &write) {
     constexpr uint64_t row = 4096;
     std::string text;
     for (uint64_t i = 0; i < size; ++i) {
         if (i % row == 0)
             text += "\"";
-        const uint8_t byte = stream[i];
-        if (byte >= 0x20 && byte < 0x7f && byte != '"' && byte != '\\' && byte != '?') {
-            text += static_cast<char>(byte);
-        } else {
-            text += '\\';
-            text += static_cast<char>('0' + (byte >> 6));
-            text += static_cast<char>('0' + ((byte >> 3) & 7));
-            text += static_cast<char>('0' + (byte & 7));
-        }
+        append_string_byte(text, stream[i]);
         if (i % row == row - 1 || i + 1 == size) {
             text += "\",\n";
             write(text);
@@ -150,8 +159,7 @@ void write_string_rows(const uint8_t *stream, uint64_t size,
 }
 
 // The stream as byte values, 16 a line.
-void write_byte_list(const uint8_t *stream, uint64_t size,
-                     const std::function<void(const std::string &)> &write) {
+void write_byte_list(const uint8_t *stream, uint64_t size, const text_writer &write) {
     static const char digits[] = "0123456789abcdef";
     std::string text;
     for (uint64_t i = 0; i < size; ++i) {
@@ -170,22 +178,97 @@ void write_byte_list(const uint8_t *stream, uint64_t size,
     write(text);
 }
 
-std::string seek_definition(const asset_text &a) {
+// The preludes the array needs, then its definition.
+void write_array(const array_text &a, embedding how, const text_writer &write) {
+    std::string text = common_prelude;
+    if (how == embedding::incbin) {
+        write(text + incbin_prelude + "\n" + incbin_definition(a));
+        return;
+    }
+    text += c_prelude;
+    text += "\n";
+    // Each initialiser ends with one element more than the stream, so that
+    // an empty one is still a legal array; the sizes do not count it.
+    switch (how) {
+    case embedding::embed:
+        write(text + c_declarator(a, "[]") + "#embed \"" + a.stream_path + "\" suffix(,)\n0};\n");
+        break;
+    case embedding::string:
+        write(text + c_declarator(a, "[][4096]"));
+        write_string_rows(a.bytes, a.size, write);
+        write(a.size == 0 ? "\"\"};\n" : "};\n");
+        break;
+    default:
+        write(text + c_declarator(a, "[]"));
+        write_byte_list(a.bytes, a.size, write);
+        write("0};\n");
+        break;
+    }
+}
+
+std::string seek_initialiser(const std::vector<codec_seek_point> &points) {
     // The point after the stream's own keeps an empty asset's array from
     // being empty.
-    std::string text = "\nMAVO_EXTERN const codec_seek_point " + a.symbol + "_seek[] = {\n";
-    for (const codec_seek_point &p : a.seek_points)
+    std::string text = " = {\n";
+    for (const codec_seek_point &p : points)
         text += "{" + std::to_string(p.section) + "u, " + std::to_string(p.last) + ", " +
                 std::to_string(p.into) + ", " + std::to_string(p.run) + ", 0},\n";
     return text + "{0, 0, 0, 0, 0}};\n";
 }
 
+// A path as a C string literal: bytes beyond ASCII as octal escapes, so that
+// the source says the same in any character set.
+std::string path_literal(const std::string &path) {
+    std::string text = "\"";
+    for (char c : path)
+        append_string_byte(text, static_cast<uint8_t>(c));
+    return text + "\"";
+}
+
+// The lookup by path: a binary search over the sorted paths, which on AVR
+// lie in flash with the table.
+const char table_prelude[] = R"(#ifndef MAVO_EMBED_TABLE
+#define MAVO_EMBED_TABLE
+#include <string.h>
+#if defined(__AVR__)
+#include <avr/pgmspace.h>
+#define MAVO_PATH_OF(entry) ((const char *)pgm_read_ptr(&(entry)->path))
+#define MAVO_PATH_ORDER(path, flash_path) strcmp_P(path, flash_path)
+#else
+#define MAVO_PATH_OF(entry) ((entry)->path)
+#define MAVO_PATH_ORDER(path, other) strcmp(path, other)
+#endif
+#endif
+)";
+
+std::string find_definition(const table_text &t) {
+    return "\nMAVO_EXTERN const mavo_asset *" + t.name + "_find(const char *path)\n"
+           "{\n"
+           "    size_t low = 0;\n"
+           "    size_t high = " + std::to_string(t.entries.size()) + "u;\n"
+           "    if (!path)\n"
+           "        return 0;\n"
+           "    while (low < high) {\n"
+           "        size_t middle = low + (high - low) / 2;\n"
+           "        int order = MAVO_PATH_ORDER(path, MAVO_PATH_OF(&" + t.name + "[middle]));\n"
+           "        if (order == 0)\n"
+           "            return &" + t.name + "[middle];\n"
+           "        if (order < 0)\n"
+           "            high = middle;\n"
+           "        else\n"
+           "            low = middle + 1;\n"
+           "    }\n"
+           "    return 0;\n"
+           "}\n";
+}
+
 } // namespace
 
 std::string header_text(const asset_text &a) {
-    const std::string upper = upper_case(a.symbol);
+    const std::string &symbol = a.array.symbol;
+    const std::string upper = upper_case(symbol);
     std::string text =
-        "/* " + a.symbol + ": the mavo stream of " + a.name +
+        "/* " + symbol + ": the mavo stream of " + a.name +
         ", generated by mavo_embed.\n"
         "   Expand it with decode_block() or decode_step() from <mavo/codec.h>. */\n"
         "#ifndef MAVO_ASSET_" + upper + "_H\n"
@@ -198,19 +281,19 @@ std::string header_text(const asset_text &a) {
         "   and pgm_read_byte() can read it; elsewhere it is ordinary constant data. */\n"
         "#if defined(__AVR__)\n"
         "#define " + upper + "_IN_PROGMEM 1\n"
-        "extern const unsigned char " + a.symbol + "[] __attribute__((__progmem__));\n"
+        "extern const unsigned char " + symbol + "[] __attribute__((__progmem__));\n"
         "#else\n"
         "#define " + upper + "_IN_PROGMEM 0\n"
-        "extern const unsigned char " + a.symbol + "[];\n"
+        "extern const unsigned char " + symbol + "[];\n"
         "#endif\n\n"
-        "/* Bytes of stream in " + a.symbol + ". */\n"
-        "#define " + upper + "_SIZE " + std::to_string(a.stream_size) + "u\n"
+        "/* Bytes of stream in " + symbol + ". */\n"
+        "#define " + upper + "_SIZE " + std::to_string(a.array.size) + "u\n"
         "/* Bytes of " + a.name + ": what the stream expands to. */\n"
         "#define " + upper + "_DECODED_SIZE " + std::to_string(a.decoded_size) + "u\n";
     if (a.seek_spacing)
         text += "\n/* Seek points for decode_seek(): one per " + upper +
                 "_SEEK_SPACING bytes of output. */\n"
-                "extern const codec_seek_point " + a.symbol + "_seek[];\n"
+                "extern const codec_seek_point " + symbol + "_seek[];\n"
                 "#define " + upper + "_SEEK_POINTS " + std::to_string(a.seek_points.size()) +
                 "u\n"
                 "#define " + upper + "_SEEK_SPACING " + std::to_string(a.seek_spacing) + "u\n";
@@ -218,39 +301,72 @@ std::string header_text(const asset_text &a) {
     return text;
 }
 
-void write_source_text(const asset_text &a, embedding how, const uint8_t *stream,
-                       const std::function<void(const std::string &)> &write) {
-    std::string text = "/* " + a.symbol + ": the mavo stream of " + a.name +
+void write_source_text(const asset_text &a, embedding how, const text_writer &write) {
+    std::string text = "/* " + a.array.symbol + ": the mavo stream of " + a.name +
                        ", generated by mavo_embed. */\n";
     if (a.seek_spacing)
         text += "#include <mavo/codec.h>\n";
-    text += common_prelude;
-    if (how == embedding::incbin) {
-        text += incbin_prelude;
-        text += "\n" + incbin_definition(a);
-    } else {
-        text += c_prelude;
-        text += "\n";
-        // Each initialiser ends with one element more than the stream, so
-        // that an empty asset is still a legal array; the SIZE macro does
-        // not count it.
-        switch (how) {
-        case embedding::embed:
-            text += c_declarator(a, "[]") + "#embed \"" + a.stream_path + "\" suffix(,)\n0};\n";
-            break;
-        case embedding::string:
-            write(text + c_declarator(a, "[][4096]"));
-            write_string_rows(stream, a.stream_size, write);
-            text = a.stream_size == 0 ? "\"\"};\n" : "};\n";
-            break;
-        default:
-            write(text + c_declarator(a, "[]"));
-            write_byte_list(stream, a.stream_size, write);
-            text = "0};\n";
-            break;
-        }
-    }
-    if (a.seek_spacing)
-        text += seek_definition(a);
     write(text);
+    write_array(a.array, how, write);
+    if (a.seek_spacing)
+        write("\nMAVO_EXTERN const codec_seek_point " + a.array.symbol + "_seek[]" +
+              seek_initialiser(a.seek_points));
+}
+
+std::string table_header_text(const table_text &t) {
+    const std::string upper = upper_case(t.name);
+    return "/* " + t.name + ": a table of " + std::to_string(t.entries.size()) +
+           " files and their mavo streams, sorted by path, generated by mavo_embed.\n"
+           "   Find a file with " + t.name + "_find(), expand its stream with decode_block()\n"
+           "   or decode_step() from <mavo/codec.h>. */\n"
+           "#ifndef MAVO_TABLE_" + upper + "_H\n"
+           "#define MAVO_TABLE_" + upper + "_H\n\n"
+           "#include <mavo/assets.h>\n\n"
+           "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
+           "/* On AVR the table, its paths and its streams are in program memory\n"
+           "   (flash): copy an entry with memcpy_P() before using its fields, and\n"
+           "   read its path and stream with the _P functions. */\n"
+           "#if defined(__AVR__)\n"
+           "#define " + upper + "_IN_PROGMEM 1\n"
+           "extern const mavo_asset " + t.name + "[] __attribute__((__progmem__));\n"
+           "#else\n"
+           "#define " + upper + "_IN_PROGMEM 0\n"
+           "extern const mavo_asset " + t.name + "[];\n"
+           "#endif\n\n"
+           "/* Entries in " + t.name + "[]. */\n"
+           "#define " + upper + "_COUNT " + std::to_string(t.entries.size()) + "u\n\n"
+           "/* The entry of the file at `path` (relative to the table's folder, `/`\n"
+           "   between names, UTF-8), or null when no file has that path. */\n"
+           "const mavo_asset *" + t.name + "_find(const char *path);\n"
+           "\n#ifdef __cplusplus\n}\n#endif\n\n#endif\n";
+}
+
+void write_table_source_text(const table_text &t, embedding how, const text_writer &write) {
+    write("/* " + t.name + ": a table of files and their mavo streams, generated by "
+          "mavo_embed. */\n#include <mavo/assets.h>\n");
+    write_array(t.array, how, write);
+    std::string text = table_prelude;
+    text += "\n";
+    for (size_t i = 0; i < t.entries.size(); ++i) {
+        const std::string entry = t.name + "_" + std::to_string(i);
+        text += "static const char " + entry + "_path[] MAVO_IN_FLASH = " +
+                path_literal(t.entries[i].path) + ";\n";
+        if (t.seek_spacing)
+            text += "static const codec_seek_point " + entry + "_seek[]" +
+                    seek_initialiser(t.entries[i].seek_points);
+    }
+    text += "\nMAVO_EXTERN const mavo_asset " + t.name + "[] MAVO_IN_FLASH = {\n";
+    for (size_t i = 0; i < t.entries.size(); ++i) {
+        const table_entry &e = t.entries[i];
+        const std::string entry = t.name + "_" + std::to_string(i);
+        text += "{" + entry + "_path, " + t.array.symbol + " + " + std::to_string(e.offset) +
+                "u, " + std::to_string(e.stream_size) + "u, " + std::to_string(e.decoded_size) +
+                "u, ";
+        if (t.seek_spacing)
+            text += entry + "_seek, " + std::to_string(e.seek_points.size()) + "u, " +
+                    std::to_string(t.seek_spacing) + "u},\n";
+        else
+            text += "0, 0, 0},\n";
+    }
+    write(text + "};\n" + find_definition(t));
 }

@@ -1,6 +1,8 @@
-// embed_text.h - the C that mavo_embed writes for one asset: the header
-// that declares its stream, and the source that defines it, in each of the
-// ways a compiler can take a stream in.
+// embed_text.h - the C that mavo_embed writes: for one asset, the header
+// that declares its stream and the source that defines it; for a table of
+// assets, the header that declares the table and the source that defines
+// it with its streams and its lookup by path. The streams go in by each of
+// the ways a compiler can take them.
 #pragma once
 
 #include <mavo/codec.h>
@@ -10,7 +12,7 @@
 #include <string>
 #include <vector>
 
-// How the source puts the stream into the program.
+// How the source puts stream bytes into the program.
 enum class embedding {
     incbin, // the assembler reads the stream file (.incbin): GNU-compatible compilers
     embed,  // the preprocessor reads the stream file (#embed): C23 compilers
@@ -18,15 +20,25 @@ enum class embedding {
     braces, // a list of byte values: any C or C++ compiler, the slowest to compile
 };
 
-// Everything the texts say about one asset.
-struct asset_text {
+// Hands a piece of text on, so that a large stream written out as text
+// never stands in memory whole.
+using text_writer = std::function<void(const std::string &)>;
+
+// One array of stream bytes in the program and where it goes.
+struct array_text {
     std::string symbol;      // the array's name, a C identifier
-    std::string name;        // the file's name (UTF-8), for the comments
-    std::string stream_path; // the stream file as the source names it (incbin, embed)
-    uint64_t stream_size = 0;
+    std::string stream_path; // the file of its bytes as the source names it (incbin, embed)
+    const uint8_t *bytes = nullptr; // its bytes (string, braces)
+    uint64_t size = 0;
+    uint32_t align = 0;  // 0: the type's own alignment
+    std::string section; // empty: the default section (flash on AVR)
+};
+
+// One asset: its stream as an array of its own.
+struct asset_text {
+    array_text array;
+    std::string name; // the file's name (UTF-8), for the comments
     uint64_t decoded_size = 0;
-    uint32_t align = 0;      // 0: the type's own alignment
-    std::string section;     // empty: the default section (flash on AVR)
     uint32_t seek_spacing = 0;                 // 0: no seek points
     std::vector<codec_seek_point> seek_points; // index_stream()'s, at seek_spacing
 };
@@ -35,9 +47,32 @@ struct asset_text {
 // SIZE, DECODED_SIZE and IN_PROGMEM macros (and the seek points' ones).
 std::string header_text(const asset_text &a);
 
-// The source that defines the array (and its seek points), handed to
-// `write` piece by piece so that a large stream written out as text never
-// stands in memory whole. `stream` is needed for the string and braces
-// ways only. It compiles as C, and as C++ but for the string way.
-void write_source_text(const asset_text &a, embedding how, const uint8_t *stream,
-                       const std::function<void(const std::string &)> &write);
+// The source that defines the array (and its seek points). It compiles as
+// C, and as C++ but for the string way.
+void write_source_text(const asset_text &a, embedding how, const text_writer &write);
+
+// One file of a table: its stream lies in the table's array at `offset`.
+struct table_entry {
+    std::string path; // relative to the table's folder, `/` between names, UTF-8
+    uint64_t offset = 0;
+    uint64_t stream_size = 0;
+    uint64_t decoded_size = 0;
+    std::vector<codec_seek_point> seek_points;
+};
+
+// A table of files: all their streams in one array, the entries sorted by
+// path.
+struct table_text {
+    std::string name;  // the table's name, a C identifier
+    array_text array;  // the streams, back to back (aligned as each asks)
+    uint32_t seek_spacing = 0;
+    std::vector<table_entry> entries;
+};
+
+// The table's header: `const mavo_asset <name>[]`, <NAME>_COUNT,
+// <NAME>_IN_PROGMEM and `<name>_find()`.
+std::string table_header_text(const table_text &t);
+
+// The source that defines the table, its streams, paths and seek points,
+// and `<name>_find()`, a binary search over the paths.
+void write_table_source_text(const table_text &t, embedding how, const text_writer &write);

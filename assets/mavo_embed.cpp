@@ -1,19 +1,23 @@
-// mavo_embed.cpp - the mavo_embed command: one file made ready to embed in a
+// mavo_embed.cpp - the mavo_embed command: files made ready to embed in a
 // C or C++ program, in one process.
 //
 //   mavo_embed --symbol NAME [OPTION...] FILE
+//   mavo_embed --table NAME [--base DIR] [OPTION...] FILE...
 //
-// Reads FILE, encodes it (the shortest stream the format allows, or with
-// --stream tool the very stream `mavo FILE` writes), expands the stream
-// again and fails unless it gives FILE back, and writes:
-//   OUT/NAME.enc   the stream (for the incbin and embed ways)
-//   OUT/NAME.c     the source that defines the array NAME[] (and
-//                  NAME_seek[] with --seek-spacing); C, and C++ but for
-//                  the string way
-//   HDR/NAME.h     its declaration and sizes
+// Reads each FILE, encodes it (the shortest stream the format allows, or
+// with --stream tool the very stream `mavo FILE` writes), expands the
+// stream again and fails unless it gives FILE back, and writes:
+//   OUT/NAME.enc   the stream, or a table's streams back to back (for the
+//                  incbin and embed ways)
+//   OUT/NAME.c     the source that defines the array NAME[] (with
+//                  --seek-spacing also NAME_seek[]), or the table NAME[] of
+//                  mavo_asset entries sorted by path and NAME_find(); C,
+//                  and C++ but for the string way
+//   HDR/NAME.h     its declarations and sizes
+// A table's paths are relative to --base (the current folder by default).
 // Each output is written under a temporary name and moved into place once
 // complete; when anything fails, none of them is left, and the message
-// (UTF-8, on standard error) names FILE. FILE is only read.
+// (UTF-8, on standard error) names the file. The files are only read.
 //
 // Exit status: 0 done, 1 failed, 2 the command line is wrong.
 #include "embed_text.h"
@@ -39,13 +43,16 @@ namespace {
 namespace fs = std::filesystem;
 
 const char usage[] =
-    "usage: mavo_embed --symbol NAME [--output-dir DIR] [--header-dir DIR]\n"
-    "                  [--embedding incbin|embed|string|braces] [--stream smallest|tool]\n"
-    "                  [--align BYTES] [--section NAME] [--seek-spacing BYTES] FILE\n";
+    "usage: mavo_embed --symbol NAME [OPTION...] FILE\n"
+    "       mavo_embed --table NAME [--base DIR] [OPTION...] FILE...\n"
+    "options: [--output-dir DIR] [--header-dir DIR] [--embedding incbin|embed|string|braces]\n"
+    "         [--stream smallest|tool] [--align BYTES] [--section NAME] [--seek-spacing BYTES]\n";
 
 struct options {
-    native_string file;
-    std::string symbol;
+    std::vector<native_string> files;
+    std::string symbol; // one asset
+    std::string table;  // or a table
+    native_string base;
     native_string output_dir;
     native_string header_dir;
     embedding how = embedding::incbin;
@@ -102,19 +109,19 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string arg = ascii(args[i]);
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
-            if (!o.file.empty())
-                return "more than one FILE";
-            o.file = args[i];
+            o.files.push_back(args[i]);
             continue;
         }
         if (i + 1 == args.size())
             return arg + " needs a value";
         const native_string &value = args[++i];
         const std::string text = ascii(value);
-        if (arg == "--symbol") {
+        if (arg == "--symbol" || arg == "--table") {
             if (!is_identifier(text))
-                return "--symbol " + text + " is not a C identifier";
-            o.symbol = text;
+                return arg + " " + text + " is not a C identifier";
+            (arg == "--symbol" ? o.symbol : o.table) = text;
+        } else if (arg == "--base") {
+            o.base = value;
         } else if (arg == "--output-dir") {
             o.output_dir = value;
         } else if (arg == "--header-dir") {
@@ -145,10 +152,14 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
             return "unknown option " + arg;
         }
     }
-    if (o.file.empty())
+    if (o.files.empty())
         return "no FILE";
-    if (o.symbol.empty())
-        return "no --symbol";
+    if (o.symbol.empty() == o.table.empty())
+        return "give --symbol for one FILE or --table for a table";
+    if (!o.symbol.empty() && o.files.size() > 1)
+        return "more than one FILE for --symbol (a table takes --table)";
+    if (o.base.empty())
+        o.base = fs::path(".").native();
     if (o.output_dir.empty())
         o.output_dir = fs::path(".").native();
     if (o.header_dir.empty())
@@ -223,6 +234,50 @@ bool expands_to(const uint8_t *stream, size_t stream_size, const std::vector<uin
     return done == expected.size();
 }
 
+// One file's stream, checked, with its seek points.
+struct encoded_file {
+    std::unique_ptr<uint8_t[]> stream; // untouched past `size`: a large file costs no more
+    size_t size = 0;
+    uint64_t decoded_size = 0;
+    std::vector<codec_seek_point> seek_points;
+};
+
+// Reads and encodes `file` as the options say; false with `why` set when it
+// cannot be.
+bool encode_file(const native_string &file, const options &o, encoded_file &e, std::string &why) {
+    std::vector<uint8_t> input;
+    if (!read_whole_file(file, input, why))
+        return false;
+    const size_t n = input.size();
+    e.decoded_size = n;
+    e.stream.reset(new uint8_t[ENCODE_BOUND(n) + ENCODE_WINDOW_SIZE]);
+    if (o.tool_stream) {
+        e.size = tool_stream(input.data(), n, e.stream.get());
+    } else {
+        std::unique_ptr<uint8_t[]> scratch(new uint8_t[ENCODE_SMALLEST_SCRATCH(n) + 1]);
+        e.size = encode_smallest(input.data(), n, e.stream.get(), ENCODE_BOUND(n), scratch.get());
+    }
+    if (!expands_to(e.stream.get(), e.size, input)) {
+        why = "its stream does not expand to it again";
+        return false;
+    }
+    if (o.seek_spacing) {
+        if (e.size > UINT32_MAX) {
+            why = "its stream is too long for seek points (over 4 GiB)";
+            return false;
+        }
+        const auto size = static_cast<uint32_t>(e.size);
+        const uint32_t count = index_stream(e.stream.get(), size, o.seek_spacing, nullptr, 0);
+        if (count == UINT32_MAX) {
+            why = "it would have more seek points than 32 bits count";
+            return false;
+        }
+        e.seek_points.resize(count);
+        index_stream(e.stream.get(), size, o.seek_spacing, e.seek_points.data(), count);
+    }
+    return true;
+}
+
 // The outputs of one run, removed again unless the run completes.
 class outputs {
 public:
@@ -253,87 +308,152 @@ bool write_output(const native_string &name, Fill fill) {
     return ok && out.commit();
 }
 
-bool write_text(const native_string &name, const std::string &text) {
-    return write_output(name, [&](auto &&put) { put(text.data(), text.size()); });
-}
-
-int fail(const options &o, const std::string &why) {
-    std::fprintf(stderr, "mavo_embed: %s: %s\n", utf8(o.file).c_str(), why.c_str());
+int fail(const native_string &file, const std::string &why) {
+    std::fprintf(stderr, "mavo_embed: %s: %s\n", utf8(file).c_str(), why.c_str());
     return 1;
 }
 
-int run(const options &o) {
-    const fs::path out_dir(o.output_dir);
-    const fs::path header_dir(o.header_dir);
-    const native_string stream_name = (out_dir / (o.symbol + ".enc")).native();
-    const native_string source_name = (out_dir / (o.symbol + ".c")).native();
-    const native_string header_name = (header_dir / (o.symbol + ".h")).native();
-    // Whatever an earlier run left goes too should this one fail, so that
-    // no build takes a stale stream or header for current.
-    outputs made({stream_name, source_name, header_name});
+// The names of one run's outputs.
+struct output_names {
+    native_string stream, source, header;
+    output_names(const options &o, const std::string &name)
+        : stream((fs::path(o.output_dir) / (name + ".enc")).native()),
+          source((fs::path(o.output_dir) / (name + ".c")).native()),
+          header((fs::path(o.header_dir) / (name + ".h")).native()) {}
+};
 
-    std::vector<uint8_t> input;
-    std::string why;
-    if (!read_whole_file(o.file, input, why))
-        return fail(o, why);
-
-    const size_t n = input.size();
-    std::unique_ptr<uint8_t[]> stream(new uint8_t[ENCODE_BOUND(n) + ENCODE_WINDOW_SIZE]);
-    size_t stream_size;
-    if (o.tool_stream) {
-        stream_size = tool_stream(input.data(), n, stream.get());
-    } else {
-        std::unique_ptr<uint8_t[]> scratch(new uint8_t[ENCODE_SMALLEST_SCRATCH(n) + 1]);
-        stream_size = encode_smallest(input.data(), n, stream.get(), ENCODE_BOUND(n),
-                                      scratch.get());
-    }
-    if (!expands_to(stream.get(), stream_size, input))
-        return fail(o, "its stream does not expand to it again");
-
-    asset_text a;
-    a.symbol = o.symbol;
-    a.name = utf8(fs::path(o.file).filename().native());
-    a.stream_size = stream_size;
-    a.decoded_size = n;
-    a.align = o.align;
-    a.section = o.section;
-    a.seek_spacing = o.seek_spacing;
-    if (o.seek_spacing) {
-        if (stream_size > UINT32_MAX)
-            return fail(o, "its stream is too long for seek points (over 4 GiB)");
-        const auto size = static_cast<uint32_t>(stream_size);
-        const uint32_t count = index_stream(stream.get(), size, o.seek_spacing, nullptr, 0);
-        if (count == UINT32_MAX)
-            return fail(o, "it would have more seek points than 32 bits count");
-        a.seek_points.resize(count);
-        index_stream(stream.get(), size, o.seek_spacing, a.seek_points.data(), count);
-    }
-
+// Writes the stream file where the way of embedding reads one, naming it in
+// `array` as the source will; removes any old one elsewhere. An empty
+// result, or what failed.
+std::string write_stream_file(const options &o, const output_names &names, array_text &array) {
     std::error_code no_dir;
-    fs::create_directories(out_dir, no_dir);
-    fs::create_directories(header_dir, no_dir);
-    const bool stream_file = o.how == embedding::incbin || o.how == embedding::embed;
-    if (stream_file) {
-        // The source names the stream by its whole path, so that it compiles
-        // from any folder.
-        a.stream_path =
-            fs::absolute(fs::path(stream_name), no_dir).lexically_normal().generic_u8string();
-        if (no_dir || a.stream_path.find_first_of("\"\n\r") != std::string::npos)
-            return fail(o, "the path of " + utf8(stream_name) +
-                               " cannot be named in a source (it holds a quote or a line end)");
-        if (!write_output(stream_name, [&](auto &&put) { put(stream.get(), stream_size); }))
-            return fail(o, "cannot write " + utf8(stream_name));
-    } else {
-        remove_file(stream_name);
+    fs::create_directories(fs::path(o.output_dir), no_dir);
+    fs::create_directories(fs::path(o.header_dir), no_dir);
+    if (o.how != embedding::incbin && o.how != embedding::embed) {
+        remove_file(names.stream);
+        return std::string();
     }
-    const bool source_written = write_output(source_name, [&](auto &&put) {
-        write_source_text(a, o.how, stream.get(),
-                          [&](const std::string &piece) { put(piece.data(), piece.size()); });
+    // The source names the stream by its whole path, so that it compiles
+    // from any folder.
+    array.stream_path =
+        fs::absolute(fs::path(names.stream), no_dir).lexically_normal().generic_u8string();
+    if (no_dir || array.stream_path.find_first_of("\"\n\r") != std::string::npos)
+        return "the path of " + utf8(names.stream) +
+               " cannot be named in a source (it holds a quote or a line end)";
+    if (!write_output(names.stream, [&](auto &&put) { put(array.bytes, array.size); }))
+        return "cannot write " + utf8(names.stream);
+    return std::string();
+}
+
+// Writes the source and then the header; an empty result, or what failed.
+template <class WriteSource>
+std::string write_source_and_header(const output_names &names, WriteSource write_source,
+                                    const std::string &header) {
+    const bool source_written = write_output(names.source, [&](auto &&put) {
+        write_source([&](const std::string &piece) { put(piece.data(), piece.size()); });
     });
     if (!source_written)
-        return fail(o, "cannot write " + utf8(source_name));
-    if (!write_text(header_name, header_text(a)))
-        return fail(o, "cannot write " + utf8(header_name));
+        return "cannot write " + utf8(names.source);
+    if (!write_output(names.header, [&](auto &&put) { put(header.data(), header.size()); }))
+        return "cannot write " + utf8(names.header);
+    return std::string();
+}
+
+int embed_one(const options &o) {
+    const native_string &file = o.files.front();
+    const output_names names(o, o.symbol);
+    // Whatever an earlier run left goes too should this one fail, so that
+    // no build takes a stale stream or header for current.
+    outputs made({names.stream, names.source, names.header});
+    encoded_file e;
+    std::string why;
+    if (!encode_file(file, o, e, why))
+        return fail(file, why);
+
+    asset_text a;
+    a.array.symbol = o.symbol;
+    a.array.bytes = e.stream.get();
+    a.array.size = e.size;
+    a.array.align = o.align;
+    a.array.section = o.section;
+    a.name = utf8(fs::path(file).filename().native());
+    a.decoded_size = e.decoded_size;
+    a.seek_spacing = o.seek_spacing;
+    a.seek_points = std::move(e.seek_points);
+    why = write_stream_file(o, names, a.array);
+    if (why.empty())
+        why = write_source_and_header(
+            names, [&](const text_writer &write) { write_source_text(a, o.how, write); },
+            header_text(a));
+    if (!why.empty())
+        return fail(file, why);
+    made.complete();
+    return 0;
+}
+
+// A file's path in a table: relative to the base folder, `/` between
+// names, UTF-8; empty when the file does not lie inside the base folder.
+std::string table_path(const native_string &file, const native_string &base) {
+    std::error_code no_path;
+    const fs::path from = fs::absolute(fs::path(base), no_path).lexically_normal();
+    const fs::path relative =
+        fs::absolute(fs::path(file), no_path).lexically_normal().lexically_relative(from);
+    const std::string path = relative.generic_u8string();
+    if (no_path || path.empty() || path == "." || path.compare(0, 2, "..") == 0)
+        return std::string();
+    return path;
+}
+
+int embed_table(const options &o) {
+    const output_names names(o, o.table);
+    outputs made({names.stream, names.source, names.header});
+    table_text t;
+    t.name = o.table;
+    t.seek_spacing = o.seek_spacing;
+    std::vector<uint8_t> streams;
+    std::vector<std::pair<std::string, size_t>> order; // path, file's place
+    for (const native_string &file : o.files) {
+        std::string why;
+        encoded_file e;
+        if (!encode_file(file, o, e, why))
+            return fail(file, why);
+        table_entry entry;
+        entry.path = table_path(file, o.base);
+        if (entry.path.empty())
+            return fail(file, "it does not lie inside the table's folder " + utf8(o.base));
+        // Each stream starts where its alignment says, counted from the
+        // array's start, which is aligned as much.
+        const uint32_t align = o.align ? o.align : 1;
+        streams.resize((streams.size() + align - 1) / align * align);
+        entry.offset = streams.size();
+        entry.stream_size = e.size;
+        entry.decoded_size = e.decoded_size;
+        entry.seek_points = std::move(e.seek_points);
+        streams.insert(streams.end(), e.stream.get(), e.stream.get() + e.size);
+        order.emplace_back(entry.path, t.entries.size());
+        t.entries.push_back(std::move(entry));
+    }
+    // Sorted by the paths' bytes, as the lookup's comparison orders them.
+    std::sort(order.begin(), order.end());
+    std::vector<table_entry> sorted;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && order[i].first == order[i - 1].first)
+            return fail(o.files[order[i].second], "two files have the path " + order[i].first);
+        sorted.push_back(std::move(t.entries[order[i].second]));
+    }
+    t.entries = std::move(sorted);
+    t.array.symbol = o.table + "_streams";
+    t.array.bytes = streams.data();
+    t.array.size = streams.size();
+    t.array.align = o.align;
+    t.array.section = o.section;
+    std::string why = write_stream_file(o, names, t.array);
+    if (why.empty())
+        why = write_source_and_header(
+            names, [&](const text_writer &write) { write_table_source_text(t, o.how, write); },
+            table_header_text(t));
+    if (!why.empty())
+        return fail(o.files.front(), why);
     made.complete();
     return 0;
 }
@@ -348,5 +468,5 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "mavo_embed: %s\n%s", wrong.c_str(), usage);
         return 2;
     }
-    return run(o);
+    return o.table.empty() ? embed_one(o) : embed_table(o);
 }

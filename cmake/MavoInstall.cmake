@@ -24,7 +24,7 @@ if(installed_tools)
         RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
     install(EXPORT mavoToolTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 endif()
-install(FILES "${PROJECT_SOURCE_DIR}/codec/codec.h"
+install(FILES "${PROJECT_SOURCE_DIR}/codec/codec.h" "${PROJECT_SOURCE_DIR}/assets/assets.h"
     DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/mavo")
 install(EXPORT mavoTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 file(GLOB codec_sources "${PROJECT_SOURCE_DIR}/codec/*.cpp")

@@ -42,10 +42,10 @@ make_assets("${assets}")
 if(MODE STREQUAL "package")
     set(prefix "${WORK}/prefix")
     run("${CMAKE_COMMAND}" --install "${MAVO_BUILD}" --prefix "${prefix}")
-    # The public header under its package name; nothing of the tool's.
+    # The public headers under their package name; nothing of the tool's.
     file(GLOB_RECURSE headers RELATIVE "${prefix}" "${prefix}/include/*")
-    if(NOT headers STREQUAL "include/mavo/codec.h")
-        message(FATAL_ERROR "installed headers: ${headers}; expected include/mavo/codec.h only")
+    if(NOT headers STREQUAL "include/mavo/assets.h;include/mavo/codec.h")
+        message(FATAL_ERROR "installed headers: ${headers}; expected include/mavo/assets.h and codec.h only")
     endif()
     file(GLOB_RECURSE installed RELATIVE "${prefix}" "${prefix}/*")
     foreach(expected bin/mavo bin/mavo_embed libmavo_codec.a mavoConfig.cmake mavoConfigVersion.cmake
