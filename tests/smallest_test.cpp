@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <random>
 #include <string>
 
@@ -65,26 +64,6 @@ size_t fewest_bytes_by_search(const bytes &in) {
     size_t best = in.size() + 2;
     search(in, 0, true, 0, 0, best);
     return best;
-}
-
-// From the end: f[i][0] the fewest bytes for input[i..n) with a literal
-// section next, f[i][1] with a run next; every length of each tried.
-size_t fewest_bytes_by_recurrence(const bytes &in) {
-    const size_t n = in.size();
-    const size_t none = SIZE_MAX / 4;
-    std::vector<std::array<size_t, 2>> f(n + 1, {none, none});
-    f[n] = {0, 0};
-    for (size_t i = n; i-- > 0;) {
-        size_t literal = none, run = none;
-        for (size_t l = 1; l <= 255 && i + l <= n; ++l)
-            literal = std::min(literal, 1 + l + f[i + l][1]);
-        const uint8_t repeated = i > 0 ? in[i - 1] : 0;
-        for (size_t r = 1; r <= 255 && i + r <= n && in[i + r - 1] == repeated; ++r)
-            run = std::min(run, 1 + f[i + r][0]);
-        f[i][0] = std::min(literal, 1 + run);
-        f[i][1] = std::min(run, 1 + literal);
-    }
-    return f[0][0];
 }
 
 bytes hex(const std::string &text) {
@@ -254,7 +233,7 @@ TEST(Smallest, ShapesAndLengthsAgainstTheRecurrence) {
                 ASSERT_EQ(decode_at_once(stream), input) << where;
                 ASSERT_LE(stream.size(), encode_all(input, whole_input()).size()) << where;
                 if (n <= recurrence_up_to) {
-                    ASSERT_EQ(stream.size(), fewest_bytes_by_recurrence(input)) << where;
+                    ASSERT_EQ(stream.size(), fewest_stream_bytes(input)) << where;
                 }
             }
         }
