@@ -6,6 +6,7 @@
 // store, which the compiler must assume may alias the record's fields, so
 // working through the state pointer would reload them after every byte.
 #include "codec.h"
+#include "word_scan.h"
 
 // The C header, not <cstring>: toolchains for microcontrollers often have a
 // C++ compiler without the C++ library's headers.
@@ -20,23 +21,9 @@ constexpr uint8_t max_count = 255;
 
 uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
-// The scans below compare a machine word of bytes at a time: 8 on 64-bit
-// hosts, 4 on 32-bit cores, 2 on AVR. A word no wider than the core's
-// registers keeps small cores from calling 64-bit helper routines.
-typedef size_t word;
+// The scans below compare a machine word of bytes at a time.
+using namespace word_scan;
 constexpr uint32_t word_bytes = sizeof(word);
-// (size_t is never narrower than int, so these stay words without a cast.)
-constexpr word ones = ~word{0} / 0xFFu; // 0x0101..01
-constexpr word highs = ones << 7;       // 0x8080..80
-
-word load_word(const uint8_t *p) {
-    word v;
-    memcpy(&v, p, sizeof v);
-    return v;
-}
-
-// True when any of the bytes of x is zero.
-bool has_zero_byte(word x) { return ((x - ones) & ~x & highs) != 0; }
 
 // A working copy of the pass's state, with the window it fills. The
 // functions that may fill the window return true when it is full.

@@ -1,6 +1,6 @@
-/* c_caller.c - calls the codec from C99, seeking included, so the header's
-   C side and the functions' C linkage are checked by every build of the
-   tests. */
+/* c_caller.c - calls the codec from C99, seeking and the shortest stream
+   included, so the header's C side and the functions' C linkage are
+   checked by every build of the tests. */
 #include <mavo/codec.h>
 
 #include <string.h>
@@ -47,6 +47,20 @@ int c_caller_round_trip(void)
             return 0;
         p = decode_seek(stream, len, points, 2, 2, 3, &state);
         decode_block(stream + p, &state, len - p, window, 1, &got);
-        return got == 1 && window[0] == 'b';
+        if (got != 1 || window[0] != 'b')
+            return 0;
+    }
+
+    /* The shortest stream, its scratch sized by a constant expression. */
+    {
+        uint8_t scratch[ENCODE_SMALLEST_SCRATCH(sizeof input)];
+        uint8_t smallest[ENCODE_BOUND(sizeof input)];
+        uint32_t got = 0;
+        size_t size = encode_smallest(input, sizeof input, smallest, sizeof smallest, scratch);
+        if (size == 0 || size > len)
+            return 0;
+        memset(&state, 0, sizeof state);
+        decode_block(smallest, &state, (uint32_t)size, output, sizeof output, &got);
+        return got == sizeof input && memcmp(output, input, sizeof input) == 0;
     }
 }

@@ -1,8 +1,9 @@
-// reference_codec.cpp - the byte-at-a-time codec models and the pass
-// drivers used by the tests and fuzz targets.
+// reference_codec.cpp - the byte-at-a-time codec models, the shortest
+// stream's length, and the pass drivers used by the tests and fuzz targets.
 #include "reference_codec.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace {
@@ -147,6 +148,29 @@ int reference_decode_step(const uint8_t *src, codec_state *s, uint32_t src_len,
         return leave_decoder(s, STEP_OUTPUT_READY, len_acc);
     }
     return leave_decoder(s, STEP_NEED_INPUT, len_acc);
+}
+
+// f[i][0] is the fewest bytes for input[i..n) with a literal section next,
+// f[i][1] with a run section next.
+size_t fewest_stream_bytes(const bytes &in) {
+    const size_t n = in.size();
+    const size_t none = SIZE_MAX / 4;
+    std::vector<std::array<size_t, 2>> f(n + 1, {none, none});
+    f[n] = {0, 0};
+    for (size_t i = n; i-- > 0;) {
+        size_t literal = none, run = none;
+        for (size_t l = 1; l <= 255 && i + l <= n; ++l)
+            literal = std::min(literal, 1 + l + f[i + l][1]);
+        // A run repeats the byte before it: 0 before the first.
+        const uint8_t repeated = i > 0 ? in[i - 1] : 0;
+        for (size_t r = 1; r <= 255 && i + r <= n && in[i + r - 1] == repeated; ++r)
+            run = std::min(run, 1 + f[i + r][0]);
+        // An empty section costs its count byte and hands over to the
+        // other kind at the same place.
+        f[i][0] = std::min(literal, 1 + run);
+        f[i][1] = std::min(run, 1 + literal);
+    }
+    return f[0][0];
 }
 
 bytes read_stream_directly(const bytes &stream) {

@@ -1,6 +1,7 @@
 // reference_codec.h - slow, byte-at-a-time models of the codec that the
-// tests and fuzz targets hold the real steps against, and small drivers
-// that run a whole pass over a chunked input.
+// tests and fuzz targets hold the real steps against, the shortest
+// stream's length worked out plainly, and small drivers that run a whole
+// pass over a chunked input.
 #pragma once
 
 #include <mavo/codec.h>
@@ -21,6 +22,10 @@ int reference_encode_step(uint8_t *window, codec_state *state,
 int reference_decode_step(const uint8_t *src, codec_state *state,
                           uint32_t src_len, uint8_t *window,
                           uint32_t *len_acc);
+
+// The fewest bytes a stream that decodes to the input can have, from the
+// input's end, every length of every section tried: O(n * 255).
+size_t fewest_stream_bytes(const bytes &input);
 
 // Reads a stream section by section, without any step machinery.
 bytes read_stream_directly(const bytes &stream);
