@@ -4,7 +4,8 @@
 #     the file's; for every shape of input, a non-ASCII name included;
 #   - it starts no other process (strace, STRACE, where given);
 #   - a failure exits 1 naming the file, and leaves none of its outputs, not
-#     even those of an earlier run; a wrong command line exits 2; the input
+#     even those of an earlier run; so does a table with a file outside its
+#     base folder or a path twice; a wrong command line exits 2; the input
 #     is never changed.
 include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 file(REMOVE_RECURSE "${WORK}")
@@ -78,18 +79,35 @@ foreach(input missing.bin in)
     endif()
 endforeach()
 
+# Tables that cannot be: a file outside the base folder, one file twice.
+foreach(case "does not lie inside the table's folder|${WORK}/in" "two files have the path one.bin|${WORK}/in")
+    string(REPLACE "|" ";" parts "${case}")
+    list(POP_FRONT parts expected base)
+    set(files "${WORK}/in/one.bin" "${WORK}/in/one.bin")
+    if(expected MATCHES "inside")
+        set(files "${WORK}/in/one.bin" "${file}.enc")
+        set(base "${WORK}/in/sub")
+    endif()
+    execute_process(COMMAND "${EMBED}" --table t --base "${base}" --output-dir "${WORK}/table" ${files}
+        RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 1 OR NOT out MATCHES "${expected}" OR EXISTS "${WORK}/table/t.h")
+        message(FATAL_ERROR "a table of ${files}: status ${status}, wanted 1 and [${expected}]:\n${out}")
+    endif()
+endforeach()
+
 # Command lines that are wrong (arguments split at ^), and what each must
 # say.
-set(wrong "no --symbol|${WORK}/in/one.bin"
+set(wrong "give --symbol for one FILE or --table|${WORK}/in/one.bin"
     "no FILE|--symbol^s"
     "is not a C identifier|--symbol^2x^${WORK}/in/one.bin"
+    "give --symbol for one FILE or --table|--symbol^s^--table^t^${WORK}/in/one.bin"
     "is not a power of two|--symbol^s^--align^3^${WORK}/in/one.bin"
     "is not a section name|--symbol^s^--section^a b^${WORK}/in/one.bin"
     "is not a number of bytes|--symbol^s^--seek-spacing^0^${WORK}/in/one.bin"
     "is not incbin, embed, string or braces|--symbol^s^--embedding^hex^${WORK}/in/one.bin"
     "is not smallest or tool|--symbol^s^--stream^fast^${WORK}/in/one.bin"
     "unknown option --help|--help"
-    "more than one FILE|--symbol^s^${WORK}/in/one.bin^${WORK}/in/one.bin")
+    "more than one FILE for --symbol|--symbol^s^${WORK}/in/one.bin^${WORK}/in/one.bin")
 foreach(case IN LISTS wrong)
     string(REPLACE "|" ";" parts "${case}")
     string(REPLACE "^" ";" parts "${parts}")
