@@ -10,6 +10,7 @@
 #include <iconv.h>
 #include <iterator>
 #include <poll.h>
+#include <random>
 #include <signal.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -101,6 +102,28 @@ run_result run_tool(const scratch_dir &dir, const std::vector<std::string> &args
     const int status = pclose(pipe);
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
+}
+
+bytes ascending(size_t n) {
+    bytes out(n);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<uint8_t>(i);
+    return out;
+}
+
+bytes mixed_input(size_t size) {
+    std::mt19937 rng(42);
+    bytes out;
+    while (out.size() < size) {
+        const uint32_t len = static_cast<uint32_t>(rng() % 600 + 1);
+        if (rng() % 2)
+            out.insert(out.end(), len, static_cast<uint8_t>(rng()));
+        else
+            for (uint32_t i = 0; i < len; ++i)
+                out.push_back(static_cast<uint8_t>(rng()));
+    }
+    out.resize(size);
+    return out;
 }
 
 bytes read_file(const std::string &path) {

@@ -76,6 +76,11 @@ private:
     std::string seen_;
 };
 
+// Inputs: the bytes 0, 1, 2 .. wrapping at 256; runs and literals of
+// random lengths, the same on every call.
+bytes ascending(size_t n);
+bytes mixed_input(size_t size);
+
 bytes read_file(const std::string &path);
 void write_file(const std::string &path, const bytes &content);
 bool exists(const std::string &path);

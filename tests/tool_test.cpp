@@ -12,13 +12,6 @@
 
 namespace {
 
-bytes ascending(size_t n) {
-    bytes out(n);
-    for (size_t i = 0; i < n; ++i)
-        out[i] = static_cast<uint8_t>(i);
-    return out;
-}
-
 // An input whose stream has exactly `size` bytes: ascending bytes, with a
 // repeat at the end when that is what it takes to hit the size.
 bytes input_with_stream_size(size_t size) {
@@ -31,21 +24,6 @@ bytes input_with_stream_size(size_t size) {
             return input;
     }
     throw std::runtime_error("no input found for that stream size");
-}
-
-bytes mixed_input(size_t size) {
-    std::mt19937 rng(42);
-    bytes out;
-    while (out.size() < size) {
-        const uint32_t len = static_cast<uint32_t>(rng() % 600 + 1);
-        if (rng() % 2)
-            out.insert(out.end(), len, static_cast<uint8_t>(rng()));
-        else
-            for (uint32_t i = 0; i < len; ++i)
-                out.push_back(static_cast<uint8_t>(rng()));
-    }
-    out.resize(size);
-    return out;
 }
 
 std::string as_text(const bytes &b) { return std::string(b.begin(), b.end()); }
