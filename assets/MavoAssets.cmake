@@ -259,8 +259,19 @@ function(_mavo_host_generator out)
     endif()
 endfunction()
 
+# mavo's own files that make the host project's programs: its sources and
+# the CMake files that build them (each folder's, not recursively: mavo's
+# source tree may hold build folders).
+function(_mavo_host_inputs source out)
+    file(GLOB inputs LIST_DIRECTORIES false "${source}/CMakeLists.txt"
+        "${source}/cmake/Mavo*.cmake" "${source}/codec/*" "${source}/tool/*" "${source}/assets/*")
+    set(${out} "${inputs}" PARENT_SCOPE)
+endfunction()
+
 # Builds the host project as part of the build (an external project), once;
-# the programs' folder goes to `out_bin`.
+# the programs' folder goes to `out_bin`. Its build step runs again only
+# when one of mavo's own files changes, so a build with nothing changed
+# runs no step at all.
 function(_mavo_host_build out_bin)
     _mavo_host_project(source build args bin)
     set(${out_bin} "${bin}" PARENT_SCOPE)
@@ -283,9 +294,10 @@ function(_mavo_host_build out_bin)
         BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --config Release
             --target mavo mavo_asset_step
         INSTALL_COMMAND ""
-        BUILD_ALWAYS ON
         BUILD_BYPRODUCTS "${bin}/mavo${exe}" "${bin}/mavo_asset_step${exe}"
         USES_TERMINAL_BUILD ON)
+    _mavo_host_inputs("${source}" inputs)
+    ExternalProject_Add_StepDependencies(mavo_host_tools build ${inputs})
 endfunction()
 
 # Builds the host project now, while configuring, once (for assets made
