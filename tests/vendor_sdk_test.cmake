@@ -6,8 +6,9 @@
 #   fetch         FetchContent from a git repository of SOURCE_DIR's files
 #                 as they are now, made in WORK
 #   package       the mavo build INSTALL_FROM installed into WORK/prefix,
-#                 found through mavo_DIR (the SDK's sysroot hides
-#                 CMAKE_PREFIX_PATH); its installed mavo runs the steps
+#                 found through mavo_DIR (the SDK's sysroot hides it from
+#                 CMAKE_PREFIX_PATH, as checked); its installed mavo runs
+#                 the steps
 # Both programs must pass under QEMU (QEMU, the microbit board), the one
 # that calls decode_block() alone must carry no other codec function, and
 # a second build must run nothing. With `fetch`, an edit to one of mavo's
@@ -58,9 +59,15 @@ else()
     message(FATAL_ERROR "MODE must be subdirectory, fetch or package, not '${MODE}'")
 endif()
 
-run("${CMAKE_COMMAND}" -S "${fixture}/app" -B "${build}" -G Ninja
+set(configure "${CMAKE_COMMAND}" -S "${fixture}/app" -G Ninja
     "-DCMAKE_TOOLCHAIN_FILE=${fixture}/sdk/toolchain.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel
-    -DMAVO_FROM=${MODE} ${use_mavo} "-DASSET=${SOURCE_DIR}/examples/asset.bin")
+    -DMAVO_FROM=${MODE} "-DASSET=${SOURCE_DIR}/examples/asset.bin")
+# The SDK's sysroot is all its finds see: the prefix alone finds no mavo.
+if(MODE STREQUAL "package")
+    expect_failure("find_package past the SDK's sysroot" "mavoConfig.cmake"
+        ${configure} -B "${WORK}/prefix-path" "-DCMAKE_PREFIX_PATH=${prefix}")
+endif()
+run(${configure} -B "${build}" ${use_mavo})
 run("${CMAKE_COMMAND}" --build "${build}")
 if(MODE STREQUAL "package" AND EXISTS "${build}/mavo_host")
     message(FATAL_ERROR "the package's own mavo was not used: mavo was built again")
