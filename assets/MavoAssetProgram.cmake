@@ -7,7 +7,7 @@
 # with one configuration; an installed package's or one on the PATH (past a
 # cross toolchain's find root, which would hide both); else mavo_embed built
 # from mavo's sources for the build machine, in Release, as a project of its
-# own inside this build.
+# own inside this build, again only when one of those sources changes.
 
 set(MAVO_EMBED_EXECUTABLE "" CACHE FILEPATH
     "mavo_embed for the build machine, for mavo_add_assets (empty: found or built)")
@@ -102,9 +102,16 @@ function(_mavo_host_build now out)
             BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --config Release
                 --target mavo_embed
             INSTALL_COMMAND ""
-            BUILD_ALWAYS ON
             BUILD_BYPRODUCTS "${host_program}"
             USES_TERMINAL_BUILD ON)
+        # mavo's own files that make the program: its sources and the CMake
+        # files that build them (each folder's, not recursively: the source
+        # tree may hold build folders). Nothing else reruns the build step,
+        # so a build with nothing changed runs no step at all.
+        file(GLOB inputs LIST_DIRECTORIES false "${host_source}/CMakeLists.txt"
+            "${host_source}/cmake/Mavo*.cmake" "${host_source}/codec/*" "${host_source}/tool/*"
+            "${host_source}/assets/*")
+        ExternalProject_Add_StepDependencies(mavo_host_tools build ${inputs})
     endif()
 endfunction()
 

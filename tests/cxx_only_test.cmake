@@ -4,7 +4,9 @@
 # in its path, where the asset is made while configuring: an edit to it
 # must reach the program all the same. With TOOLCHAIN (a toolchain file)
 # it is a cross build instead, once with each of EMBEDDINGS, whose program
-# RUNNER runs (Wine, for Windows).
+# RUNNER runs (Wine, for Windows). EXTRA holds further configure arguments
+# (compilers, strict warning flags); QUICK leaves out the build folder with
+# a `#`.
 include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -18,7 +20,7 @@ endif()
 function(build_and_run build embedding)
     run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/cxx_only" -B "${build}" -G Ninja
         "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DASSET=${asset}" "-DMAVO_ASSET_EMBEDDING=${embedding}"
-        ${cross})
+        ${cross} ${EXTRA})
     run("${CMAKE_COMMAND}" --build "${build}")
     file(GLOB program "${build}/app" "${build}/app.exe")
     run(${RUNNER} "${program}")
@@ -29,7 +31,7 @@ foreach(embedding IN LISTS embeddings)
     build_and_run("${WORK}/${embedding}" "${embedding}")
 endforeach()
 
-if(TOOLCHAIN)
+if(TOOLCHAIN OR QUICK)
     return()
 endif()
 set(build "${WORK}/hash#build")
