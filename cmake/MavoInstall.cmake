@@ -13,6 +13,9 @@ set(MAVO_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/mavo"
 # library, so the package builds the codec from them there.
 install(TARGETS mavo_codec EXPORT mavoTargets
     ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+if(TARGET mavo_codec_link)
+    install(TARGETS mavo_codec_link EXPORT mavoTargets)
+endif()
 set(installed_tools "")
 foreach(tool mavo mavo_embed)
     if(TARGET ${tool})
@@ -42,6 +45,7 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
 install(FILES
     "${PROJECT_BINARY_DIR}/mavoConfig.cmake"
     "${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
+    "${PROJECT_SOURCE_DIR}/cmake/MavoCodecLink.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssets.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssetNames.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssetProgram.cmake"
