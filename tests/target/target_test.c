@@ -14,6 +14,7 @@
 
 #include "asset_bin.h"      /* the dump, from mavo_add_assets() */
 #include "asset_original.h" /* asset.bin itself, to check against */
+#include "target_files.h"   /* a table holding asset.bin too, found by its path */
 
 /* The largest chunk of stream, and of input, handed to the codec at once. */
 #define MAX_CHUNK 64u
@@ -280,6 +281,43 @@ static void check_decoded_size(const struct sample *sample, const uint8_t *strea
     check(size == sample->input_len, sample, BOARD_TEXT("decoded_size"), (uint32_t)size);
 }
 
+/* ---- the table ---- */
+
+/* The table's entry of asset.bin, copied out of flash on AVR. */
+static mavo_asset table_entry;
+
+static void read_table_stream(const struct sample *sample, uint32_t pos, uint8_t *to, uint32_t n)
+{
+    (void)sample;
+#if TARGET_FILES_IN_PROGMEM
+    memcpy_P(to, table_entry.stream + pos, (size_t)n);
+#else
+    memcpy(to, table_entry.stream + pos, (size_t)n);
+#endif
+}
+
+/* Finds asset.bin in the table by its path and expands it as any sample;
+   a folder's path and an unknown one find nothing. */
+static void check_table(void)
+{
+    static const struct sample sample = {
+        "table's asset.bin", 0, ASSET_ORIGINAL_SIZE, NULL, read_table_stream, asset_input_at, 1,
+    };
+    struct sample found_sample = sample;
+    const mavo_asset *found = target_files_find("examples/asset.bin");
+    check(TARGET_FILES_COUNT == 2, &sample, BOARD_TEXT("the table's count"), TARGET_FILES_COUNT);
+    check(target_files_find("examples") == NULL && target_files_find("asset.bin") == NULL,
+          &sample, BOARD_TEXT("a path that is no file's"), 0);
+    check(found != NULL, &sample, BOARD_TEXT("found by its path"), 0);
+    if (!found)
+        return;
+    board_read_const(&table_entry, found, sizeof table_entry);
+    check(table_entry.size == ASSET_ORIGINAL_SIZE, &sample, BOARD_TEXT("the entry's size"),
+          (uint32_t)table_entry.size);
+    found_sample.stream_len = table_entry.stream_size;
+    check_sample(&found_sample);
+}
+
 int target_main(void)
 {
     static const struct sample known[] = {
@@ -307,6 +345,7 @@ int target_main(void)
 #if !(defined(ASSET_BIN_IN_PROGMEM) && ASSET_BIN_IN_PROGMEM)
     check_decoded_size(&asset, asset_bin);
 #endif
+    check_table();
     board_print_text(failures == 0 ? BOARD_TEXT("all checks passed\n") : BOARD_TEXT("some checks FAILED\n"));
     return failures == 0 ? 0 : 1;
 }
