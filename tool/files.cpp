@@ -1,5 +1,6 @@
 // files.cpp - input_file and output_file.
 #include "files.h"
+#include "temporary_files.h"
 
 input_file::~input_file() {
     if (file_)

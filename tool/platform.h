@@ -2,7 +2,8 @@
 // library: file names as the system spells them, files created beside
 // their final name and moved over it when complete, file identity, and the
 // process set-up that keeps a run's files safe (standard descriptors,
-// signals). platform_posix.cpp and platform_windows.cpp implement it.
+// signals). platform_posix.cpp and platform_windows.cpp implement it, with
+// the registry of temporary files that both share (temporary_files.h).
 #pragma once
 
 #include <cstdio>
@@ -49,7 +50,8 @@ bool may_replace(const native_string &name);
 // Creates a new, empty file beside `final_name` (same directory), under a
 // name that cannot be taken for a finished output, and opens it for writing
 // ("wb", or "w" for text when `text`). Its name goes to `temp_name` and is
-// registered for removal should a signal end the run. Null on failure.
+// registered for removal should a signal end the run (temporary_files.h:
+// forget_temporary() once it is moved or removed). Null on failure.
 std::FILE *create_beside(const native_string &final_name, bool text,
                          native_string &temp_name);
 
@@ -59,9 +61,6 @@ bool move_over(const native_string &temp_name, const native_string &final_name);
 
 // Removes a file; failures are ignored.
 void remove_file(const native_string &name);
-
-// Forgets a name registered by create_beside(), once it is moved or removed.
-void forget_temporary(const native_string &temp_name);
 
 // Run once at start: closed standard descriptors are opened on the null
 // device, so that no file of the run can take their place; SIGPIPE is

@@ -1,6 +1,6 @@
 // platform_posix.cpp - platform.h for POSIX systems.
 #include "platform.h"
-#include "temporary_name.h"
+#include "temporary_files.h"
 
 #include <cerrno>
 #include <csignal>
@@ -11,18 +11,8 @@
 
 namespace {
 
-// The temporary files a signal must remove: at most one per pass, and the
-// passes run one at a time, so a few slots are plenty. The handler reads
-// each pointer once; the strings they point into live until forgotten.
-constexpr int temporary_slots = 4;
-const char *volatile temporaries[temporary_slots];
-
 void remove_temporaries_and_end(int sig) {
-    for (int i = 0; i < temporary_slots; ++i) {
-        const char *name = temporaries[i];
-        if (name)
-            unlink(name);
-    }
+    remove_temporaries([](const char *name) { unlink(name); });
     std::signal(sig, SIG_DFL);
     std::raise(sig);
 }
@@ -95,13 +85,8 @@ std::FILE *create_beside(const native_string &final_name, bool text,
     // its creation and its registration; mkstemp() fills in the name in
     // place, without moving it.
     temp_name = temporary_name(final_name, std::string(".mavo-XXXXXX"));
-    int slot = -1;
-    for (int i = 0; i < temporary_slots && slot < 0; ++i)
-        if (!temporaries[i])
-            slot = i;
-    if (slot < 0)
+    if (!register_temporary(temp_name))
         return nullptr;
-    temporaries[slot] = temp_name.c_str();
     const int fd = mkstemp(temp_name.data());
     if (fd < 0) {
         forget_temporary(temp_name);
@@ -123,12 +108,6 @@ bool move_over(const native_string &temp_name, const native_string &final_name) 
 }
 
 void remove_file(const native_string &name) { unlink(name.c_str()); }
-
-void forget_temporary(const native_string &temp_name) {
-    for (int i = 0; i < temporary_slots; ++i)
-        if (temporaries[i] == temp_name.c_str())
-            temporaries[i] = nullptr;
-}
 
 void prepare_process() {
     for (int fd = 0; fd <= 2; ++fd)

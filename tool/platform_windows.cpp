@@ -1,7 +1,7 @@
 // platform_windows.cpp - platform.h for Windows: wide-character names
 // throughout, so that any name Windows can hold can be opened.
 #include "platform.h"
-#include "temporary_name.h"
+#include "temporary_files.h"
 
 #include <windows.h>
 
@@ -11,20 +11,12 @@
 
 namespace {
 
-// The temporary files a Ctrl-C must remove; see platform_posix.cpp.
-constexpr int temporary_slots = 4;
-const wchar_t *volatile temporaries[temporary_slots];
-
 // Runs on a thread of its own. The files were created shareable for
 // deletion, so they go even while the main thread still writes them.
 BOOL WINAPI remove_temporaries_on_break(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
-    for (int i = 0; i < temporary_slots; ++i) {
-        const wchar_t *name = temporaries[i];
-        if (name)
-            DeleteFileW(name);
-    }
+    remove_temporaries([](const wchar_t *name) { DeleteFileW(name); });
     return FALSE; // the default handler then ends the process
 }
 
@@ -118,23 +110,18 @@ bool may_replace(const native_string &name) {
 
 std::FILE *create_beside(const native_string &final_name, bool text,
                          native_string &temp_name) {
-    int slot = -1;
-    for (int i = 0; i < temporary_slots && slot < 0; ++i)
-        if (!temporaries[i])
-            slot = i;
-    if (slot < 0)
-        return nullptr;
     // "NAME.enc.mavo-PID-N": beside the output, and not ending like one.
     const unsigned long pid = GetCurrentProcessId();
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         temp_name = temporary_name(final_name, L".mavo-" + std::to_wstring(pid) + L"-" +
                                                    std::to_wstring(attempt));
-        temporaries[slot] = temp_name.c_str();
+        if (!register_temporary(temp_name))
+            return nullptr;
         HANDLE handle = CreateFileW(temp_name.c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
-            temporaries[slot] = nullptr;
+            forget_temporary(temp_name);
             if (GetLastError() == ERROR_FILE_EXISTS)
                 continue;
             return nullptr;
@@ -149,7 +136,7 @@ std::FILE *create_beside(const native_string &final_name, bool text,
             _close(fd);
         }
         remove_file(temp_name);
-        temporaries[slot] = nullptr;
+        forget_temporary(temp_name);
         return nullptr;
     }
     return nullptr;
@@ -160,12 +147,6 @@ bool move_over(const native_string &temp_name, const native_string &final_name) 
 }
 
 void remove_file(const native_string &name) { DeleteFileW(name.c_str()); }
-
-void forget_temporary(const native_string &temp_name) {
-    for (int i = 0; i < temporary_slots; ++i)
-        if (temporaries[i] == temp_name.c_str())
-            temporaries[i] = nullptr;
-}
 
 void prepare_process() {
     // Standard streams without a handle write nowhere rather than into a
