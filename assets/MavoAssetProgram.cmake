@@ -109,8 +109,8 @@ function(_mavo_host_build now out)
         # tree may hold build folders). Nothing else reruns the build step,
         # so a build with nothing changed runs no step at all.
         file(GLOB inputs LIST_DIRECTORIES false "${host_source}/CMakeLists.txt"
-            "${host_source}/cmake/Mavo*.cmake" "${host_source}/codec/*" "${host_source}/tool/*"
-            "${host_source}/assets/*")
+            "${host_source}/cmake/*.cmake" "${host_source}/cmake/package/*.cmake"
+            "${host_source}/codec/*" "${host_source}/tool/*" "${host_source}/assets/*")
         ExternalProject_Add_StepDependencies(mavo_host_tools build ${inputs})
     endif()
 endfunction()

@@ -19,7 +19,7 @@ if(PREFIX)
     set(find_host "-DCMAKE_PREFIX_PATH=${PREFIX}")
 endif()
 run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/firmware" -B "${build}" -G Ninja
-    "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/arm-none-eabi-cortex-m3.cmake"
+    "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/toolchains/arm-none-eabi-cortex-m3.cmake"
     -DCMAKE_BUILD_TYPE=MinSizeRel ${use_mavo}
     "-DASSET=${SOURCE_DIR}/examples/asset.bin"
     "-DSTARTUP=${SOURCE_DIR}/examples/firmware/startup.c" ${find_host})

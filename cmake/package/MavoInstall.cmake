@@ -45,7 +45,7 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
 install(FILES
     "${PROJECT_BINARY_DIR}/mavoConfig.cmake"
     "${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
-    "${PROJECT_SOURCE_DIR}/cmake/MavoCodecLink.cmake"
+    "${CMAKE_CURRENT_LIST_DIR}/MavoCodecLink.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssets.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssetNames.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssetProgram.cmake"
