@@ -12,7 +12,8 @@
 set(MAVO_EMBED_EXECUTABLE "" CACHE FILEPATH
     "mavo_embed for the build machine, for mavo_add_assets (empty: found or built)")
 
-# mavo_embed as a file given or installed; empty when there is none. With
+# mavo_embed as a file given or installed; false (empty or NOTFOUND) when
+# there is none. With
 # `installed`, the package's (through mavo_DIR) and the PATH are searched.
 function(_mavo_find_program installed out)
     foreach(given MAVO_EMBED_EXECUTABLE MAVO_EXECUTABLE)
@@ -40,42 +41,32 @@ function(_mavo_find_program installed out)
     endif()
     find_program(MAVO_EMBED_FOUND mavo_embed HINTS ${hints} ${where} NO_CMAKE_FIND_ROOT_PATH
         DOC "mavo_embed for the build machine, found by mavo_add_assets")
-    if(MAVO_EMBED_FOUND)
-        set(${out} "${MAVO_EMBED_FOUND}" PARENT_SCOPE)
-    endif()
+    set(${out} "${MAVO_EMBED_FOUND}" PARENT_SCOPE)
+
 endfunction()
 
-# mavo's source tree, which builds the program for the build machine, its
-# build folder there, and the program it makes; the same for every call.
-function(_mavo_host_project)
-    # In mavo's source tree (assets/); an installed package has no sources.
-    set(assets_dir "${CMAKE_CURRENT_FUNCTION_LIST_DIR}")
-    if(NOT EXISTS "${assets_dir}/../codec/codec.h")
+# mavo_embed built from mavo's source tree (the folder above this one) for
+# the build machine, in a folder of this build, as part of the build (an
+# external project), or, `now`, while configuring; the program goes to
+# `out`. The same project and program serve every call.
+function(_mavo_host_build now out)
+    # An installed package has no sources.
+    cmake_path(GET CMAKE_CURRENT_FUNCTION_LIST_DIR PARENT_PATH host_source)
+    if(NOT EXISTS "${host_source}/codec/codec.h")
         message(FATAL_ERROR "mavo_add_assets: no mavo_embed to run on this machine, and this "
             "mavo package has no sources to build one. Install mavo for the build machine and "
             "set MAVO_EMBED_EXECUTABLE to its mavo_embed, or put it on the PATH.")
     endif()
-    cmake_path(GET assets_dir PARENT_PATH source)
     set(bin "${CMAKE_BINARY_DIR}/mavo_host/bin")
-    set(host_source "${source}" PARENT_SCOPE)
-    set(host_build "${CMAKE_BINARY_DIR}/mavo_host/build" PARENT_SCOPE)
-    set(host_program "${bin}/mavo_embed${CMAKE_HOST_EXECUTABLE_SUFFIX}" PARENT_SCOPE)
+    set(host_build "${CMAKE_BINARY_DIR}/mavo_host/build")
+    set(host_program "${bin}/mavo_embed${CMAKE_HOST_EXECUTABLE_SUFFIX}")
+    set(${out} "${host_program}" PARENT_SCOPE)
     # A single-configuration generator whatever this build uses, and the
     # tool for the build machine whatever this build is for.
-    set(host_generator "${CMAKE_GENERATOR}" PARENT_SCOPE)
-    if(CMAKE_GENERATOR MATCHES "Ninja")
-        set(host_generator Ninja PARENT_SCOPE)
-    endif()
+    string(REPLACE "Ninja Multi-Config" "Ninja" host_generator "${CMAKE_GENERATOR}")
     set(host_args -DCMAKE_BUILD_TYPE=Release -DMAVO_BUILD_TESTS=OFF -DMAVO_BUILD_EXAMPLES=OFF
         -DMAVO_BUILD_TOOL=ON -DMAVO_INSTALL=OFF "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${bin}"
-        "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY_RELEASE=${bin}" PARENT_SCOPE)
-endfunction()
-
-# The host project built as part of the build (an external project), or,
-# `now`, while configuring; the program goes to `out`.
-function(_mavo_host_build now out)
-    _mavo_host_project()
-    set(${out} "${host_program}" PARENT_SCOPE)
+        "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY_RELEASE=${bin}")
     get_property(built GLOBAL PROPERTY MAVO_HOST_BUILT_NOW)
     if(now AND NOT built)
         message(STATUS "mavo_add_assets: building mavo_embed for the build machine in ${host_build}")
@@ -120,23 +111,21 @@ endfunction()
 # as a file that runs now, for assets made while configuring.
 function(_mavo_program now out_command out_depends)
     get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
-    set(in_tree FALSE)
+    # mavo_embed is this build's own when it is a target not imported.
+    set(imported TRUE)
     if(TARGET mavo::embed)
         get_target_property(imported mavo::embed IMPORTED)
-        if(NOT imported)
-            set(in_tree TRUE)
-        endif()
     endif()
     # In-tree with several configurations each would have its own
     # mavo_embed, and switching would run every step again: the host build
     # makes one.
     set(own_runs_here FALSE)
     if(NOT now AND TARGET mavo::embed AND NOT CMAKE_CROSSCOMPILING
-       AND NOT (multi_config AND in_tree))
+       AND NOT (multi_config AND NOT imported))
         set(own_runs_here TRUE)
     endif()
     set(installed FALSE)
-    if(NOT own_runs_here AND (CMAKE_CROSSCOMPILING OR NOT in_tree))
+    if(NOT own_runs_here AND (CMAKE_CROSSCOMPILING OR imported))
         set(installed TRUE)
     endif()
     _mavo_find_program(${installed} program)

@@ -48,7 +48,9 @@ set_property(CACHE MAVO_ASSET_EMBEDDING PROPERTY STRINGS "" incbin embed string 
 
 # A file named in FILES: relative names are looked for in the current source
 # folder, then in the current build folder (where the project's own custom
-# commands put their outputs, as CMake's own commands do).
+# commands put their outputs, as CMake's own commands do). A file the build
+# makes cannot be an asset made while configuring (the caller's
+# `while_configuring`, for its target's build folder `target_binary_dir`).
 function(_mavo_asset_path file out)
     if(file MATCHES "[\n\r\"]")
         message(FATAL_ERROR "mavo_add_assets: the name of ${file} holds a line end or a quote, "
@@ -63,6 +65,11 @@ function(_mavo_asset_path file out)
         get_property(generated SOURCE "${candidate}" PROPERTY GENERATED)
         if(IS_DIRECTORY "${candidate}")
             message(FATAL_ERROR "mavo_add_assets: ${candidate} is a directory, not a file")
+        endif()
+        if(generated AND while_configuring)
+            message(FATAL_ERROR "mavo_add_assets: ${candidate} is made by the build, but in the "
+                "build folder ${target_binary_dir}, whose path has a `#`, assets are made while "
+                "configuring; build in a folder without `#`")
         endif()
         if(EXISTS "${candidate}" OR generated)
             set(${out} "${candidate}" PARENT_SCOPE)
@@ -113,13 +120,9 @@ endfunction()
 # Writes `text` to `file` only when it differs, so that a configure step
 # alone compiles nothing again.
 function(_mavo_write_if_changed file text)
-    set(old "")
-    if(EXISTS "${file}")
-        file(READ "${file}" old)
-    endif()
-    if(NOT old STREQUAL text)
-        file(WRITE "${file}" "${text}")
-    endif()
+    file(WRITE "${file}.new" "${text}")
+    file(COPY_FILE "${file}.new" "${file}" ONLY_IF_DIFFERENT)
+    file(REMOVE "${file}.new")
 endfunction()
 
 # Checks the caller's parsed options (arg_*); stops the configure step on
@@ -238,10 +241,7 @@ endmacro()
 # looked for again at every build, so that a file added or removed reaches
 # the program.
 function(_mavo_directory_files dir patterns out)
-    if(NOT IS_ABSOLUTE "${dir}")
-        set(dir "${CMAKE_CURRENT_SOURCE_DIR}/${dir}")
-    endif()
-    cmake_path(NORMAL_PATH dir)
+    cmake_path(ABSOLUTE_PATH dir NORMALIZE)
     if(NOT IS_DIRECTORY "${dir}")
         message(FATAL_ERROR "mavo_add_assets: DIRECTORY ${dir} is not a folder")
     endif()
@@ -288,9 +288,6 @@ function(mavo_add_assets target)
     cmake_parse_arguments(PARSE_ARGV 1 arg ""
         "PREFIX;ALIGN;SECTION;SEEK_SPACING;STREAM;TABLE;BASE;DIRECTORY" "FILES;PATTERNS")
     _mavo_check_options("${target}")
-    if(NOT arg_STREAM)
-        set(arg_STREAM smallest)
-    endif()
 
     # The generated source is C where this folder has C, else C++ (a C++
     # project that takes mavo in has C only in mavo's folders).
@@ -319,9 +316,10 @@ function(mavo_add_assets target)
     endif()
     _mavo_program(${while_configuring} program program_depends)
 
+    # Without STREAM, mavo_embed makes the smallest stream.
     set(options --output-dir "${streams_dir}" --header-dir "${include_dir}"
-        --embedding ${embedding} --stream ${arg_STREAM})
-    foreach(option ALIGN SECTION SEEK_SPACING)
+        --embedding ${embedding})
+    foreach(option ALIGN SECTION SEEK_SPACING STREAM)
         if(arg_${option})
             string(TOLOWER "--${option}" flag)
             string(REPLACE "_" "-" flag "${flag}")
@@ -336,14 +334,6 @@ function(mavo_add_assets target)
     else()
         foreach(file IN LISTS arg_FILES)
             _mavo_asset_path("${file}" path)
-            if(while_configuring)
-                get_property(generated SOURCE "${path}" PROPERTY GENERATED)
-                if(generated)
-                    message(FATAL_ERROR "mavo_add_assets: ${path} is made by the build, but in "
-                        "the build folder ${target_binary_dir}, whose path has a `#`, assets are "
-                        "made while configuring; build in a folder without `#`")
-                endif()
-            endif()
             # A `;` in a name must reach the command as it is, not split it.
             string(REPLACE ";" "\\;" path "${path}")
             list(APPEND paths "${path}")
@@ -365,32 +355,28 @@ function(mavo_add_assets target)
         set(step_command --table "${arg_TABLE}" --base "${base}" ${options} ${paths})
         _mavo_add_step("${arg_TABLE}" "${paths};${dir}/${arg_TABLE}.files"
             "mavo: ${count} files -> table ${arg_TABLE}")
+    else()
+        foreach(path IN LISTS paths)
+            get_filename_component(name "${path}" NAME)
+            _mavo_asset_symbol("${arg_PREFIX}${name}" symbol)
+            string(LENGTH "${symbol}.enc" name_length)
+            if(name_length GREATER 255)
+                message(FATAL_ERROR "mavo_add_assets: the symbol of ${path} is ${name_length} "
+                    "characters with its stream's .enc, more than a file name may have; rename it")
+            endif()
+            _mavo_claim_names("${target}" "${path}" "${symbol}" "${arg_SEEK_SPACING}")
+            string(REPLACE ";" "\\;" escaped "${path}")
+            set(step_command --symbol "${symbol}" ${options} "${escaped}")
+            _mavo_add_step("${symbol}" "${escaped}" "mavo: ${name} -> ${symbol}")
+        endforeach()
     endif()
-    foreach(path IN LISTS paths)
-        if(arg_TABLE)
-            break()
-        endif()
-        get_filename_component(name "${path}" NAME)
-        _mavo_asset_symbol("${arg_PREFIX}${name}" symbol)
-        string(LENGTH "${symbol}.enc" name_length)
-        if(name_length GREATER 255)
-            message(FATAL_ERROR "mavo_add_assets: the symbol of ${path} is ${name_length} "
-                "characters with its stream's .enc, more than a file name may have; rename it")
-        endif()
-        _mavo_claim_names("${target}" "${path}" "${symbol}" "${arg_SEEK_SPACING}")
-        string(REPLACE ";" "\\;" escaped "${path}")
-        set(step_command --symbol "${symbol}" ${options} "${escaped}")
-        _mavo_add_step("${symbol}" "${escaped}" "mavo: ${name} -> ${symbol}")
-    endforeach()
 
     # The steps run in this folder's build, where their commands are; the
     # target waits for them, wherever it was made.
+    # Each call adds an entry; their count numbers this call.
+    set_property(TARGET "${target}" APPEND PROPERTY MAVO_ASSET_CALLS call)
     get_property(calls TARGET "${target}" PROPERTY MAVO_ASSET_CALLS)
-    if(NOT calls)
-        set(calls 0)
-    endif()
-    math(EXPR calls "${calls} + 1")
-    set_property(TARGET "${target}" PROPERTY MAVO_ASSET_CALLS ${calls})
+    list(LENGTH calls calls)
     if(NOT while_configuring)
         add_custom_target("mavo_assets_${target}_${calls}" DEPENDS ${outputs})
         add_dependencies("${target}" "mavo_assets_${target}_${calls}")
