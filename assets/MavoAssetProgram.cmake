@@ -7,7 +7,8 @@
 # with one configuration; an installed package's or one on the PATH (past a
 # cross toolchain's find root, which would hide both); else mavo_embed built
 # from mavo's sources for the build machine, in Release, as a project of its
-# own inside this build, again only when one of those sources changes.
+# own inside this build, again only when one of those sources changes (the
+# mavo tool beside it, for the build machine's users).
 
 set(MAVO_EMBED_EXECUTABLE "" CACHE FILEPATH
     "mavo_embed for the build machine, for mavo_add_assets (empty: found or built)")
@@ -60,6 +61,7 @@ function(_mavo_host_project)
     set(host_source "${source}" PARENT_SCOPE)
     set(host_build "${CMAKE_BINARY_DIR}/mavo_host/build" PARENT_SCOPE)
     set(host_program "${bin}/mavo_embed${CMAKE_HOST_EXECUTABLE_SUFFIX}" PARENT_SCOPE)
+    set(host_bin "${bin}" PARENT_SCOPE)
     # A single-configuration generator whatever this build uses, and the
     # tool for the build machine whatever this build is for.
     set(host_generator "${CMAKE_GENERATOR}" PARENT_SCOPE)
@@ -84,7 +86,8 @@ function(_mavo_host_build now out)
             RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
         if(status EQUAL 0)
             execute_process(COMMAND "${CMAKE_COMMAND}" --build "${host_build}" --config Release
-                --target mavo_embed RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+                --target mavo mavo_embed RESULT_VARIABLE status OUTPUT_VARIABLE log
+                ERROR_VARIABLE log)
         endif()
         if(NOT status EQUAL 0)
             message(FATAL_ERROR "mavo_add_assets: building mavo_embed for the build machine "
@@ -100,9 +103,9 @@ function(_mavo_host_build now out)
             CMAKE_GENERATOR "${host_generator}"
             CMAKE_ARGS ${host_args}
             BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --config Release
-                --target mavo_embed
+                --target mavo mavo_embed
             INSTALL_COMMAND ""
-            BUILD_BYPRODUCTS "${host_program}"
+            BUILD_BYPRODUCTS "${host_program}" "${host_bin}/mavo${CMAKE_HOST_EXECUTABLE_SUFFIX}"
             USES_TERMINAL_BUILD ON)
         # mavo's own files that make the program: its sources and the CMake
         # files that build them (each folder's, not recursively: the source
