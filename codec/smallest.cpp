@@ -23,8 +23,8 @@
 // `plan_repeat`), so that most bytes cost a word compare and a store or two
 // of plan bytes. Where no run is possible the run plan is not kept at all:
 // the writer sees that from the input. The writer reads the plan only
-// where a section begins, asking for it well ahead, and copies a short
-// literal section as one fixed block.
+// where a section begins, asking for the memory well ahead, and copies a
+// short literal section as one fixed block.
 //
 // Costs are size_t: the scratch alone takes two bytes per input byte, so n
 // is below a third of size_t's range, and no cost or position plus cost
@@ -258,11 +258,13 @@ void fetch_ahead(const uint8_t *p) {
 #endif
 }
 
-// Bytes ahead of the writer to fetch: the plan and the input are read
-// where sections begin, a few lines apart for long sections, and a large
-// input's plan has long left the caches, so a read that waits for each
-// would take most of the writer's time.
+// The writer reads the plan and the input where sections begin, often a
+// few cache lines apart, and a large input's plan has long left the caches
+// by then: reads that each wait for memory took most of the writer's time,
+// and the cores' own fetching does not follow such gaps. So every line of
+// the three, up to this many bytes ahead, is asked for in turn.
 constexpr size_t fetch_distance = 4096;
+constexpr size_t cache_line = 64;
 
 // Writes the planned sections from the start, `length` bytes in all; the
 // plan ends every section at or before the input's end, and at the end the
@@ -271,11 +273,14 @@ void write_stream(const uint8_t *src, size_t n, const uint8_t *literal_plan,
                   const uint8_t *run_plan, uint8_t *dst, size_t length) {
     uint8_t *const dst_end = dst + length;
     size_t pos = 0;
+    size_t fetched = 0; // every line below it has been asked for
     for (;;) {
-        const size_t ahead = n - pos > fetch_distance ? pos + fetch_distance : pos;
-        fetch_ahead(literal_plan + ahead);
-        fetch_ahead(run_plan + ahead);
-        fetch_ahead(src + ahead);
+        const size_t ahead = n - pos > fetch_distance ? pos + fetch_distance : n;
+        for (; fetched < ahead; fetched += cache_line) {
+            fetch_ahead(literal_plan + fetched);
+            fetch_ahead(run_plan + fetched);
+            fetch_ahead(src + fetched);
+        }
         const uint8_t literals = literal_plan[pos];
         *dst++ = literals;
         // A short literal section is copied as a whole block where both
