@@ -218,7 +218,6 @@ size_t planner::plan_fresh_stretch(size_t p) {
         g_run = f_lit + 1;
         p = low;
     }
-    run_ends.clear();
     return q;
 }
 
