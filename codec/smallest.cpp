@@ -131,8 +131,8 @@ struct planner {
     const uint8_t *src;
     uint8_t *literal_plan; // per position: the literal section's length
     uint8_t *run_plan;     // per position where a run is possible: its repeats
-    // Literal ends e, each with e + the cost of a run next at e: for a
-    // section from p that is its cost minus 1 - p, one sum for every p.
+    // Literal ends e, each with e + the cost of a run next at e: a literal
+    // section from p to e costs that sum + 1 - p, so one sum serves every p.
     best_ends literal_ends;
     // Run ends e, each with the cost of a literal next at e.
     best_ends run_ends;
