@@ -33,8 +33,10 @@
  *                     times.
  *
  * The stream may end after any section. Before the first literal the last
- * byte is 0, so a stream beginning 00 R decodes to R zero bytes (the encoder
- * never writes such a stream). Examples, input -> stream, in hex:
+ * byte is 0, so a stream beginning 00 R decodes to R zero bytes
+ * (encode_step() never writes such a stream; encode_smallest() does, for
+ * an input that begins with zeros). Examples of encode_step()'s streams,
+ * input -> stream, in hex:
  *
  *   (empty)              -> (empty)
  *   41                   -> 01 41
