@@ -7,7 +7,8 @@
 # with one configuration; an installed package's or one on the PATH (past a
 # cross toolchain's find root, which would hide both); else mavo_embed built
 # from mavo's sources for the build machine, in Release, as a project of its
-# own inside this build, again only when one of those sources changes.
+# own inside this build, again only when one of those sources changes (the
+# mavo tool beside it, for the build machine's users).
 
 set(MAVO_EMBED_EXECUTABLE "" CACHE FILEPATH
     "mavo_embed for the build machine, for mavo_add_assets (empty: found or built)")
@@ -45,10 +46,11 @@ function(_mavo_find_program installed out)
 
 endfunction()
 
-# mavo_embed built from mavo's source tree (the folder above this one) for
-# the build machine, in a folder of this build, as part of the build (an
-# external project), or, `now`, while configuring; the program goes to
-# `out`. The same project and program serve every call.
+# mavo_embed, and the mavo tool beside it, built from mavo's source tree
+# (the folder above this one) for the build machine, in a folder of this
+# build, as part of the build (an external project), or, `now`, while
+# configuring; mavo_embed goes to `out`. The same project and programs serve
+# every call.
 function(_mavo_host_build now out)
     # An installed package has no sources.
     cmake_path(GET CMAKE_CURRENT_FUNCTION_LIST_DIR PARENT_PATH host_source)
@@ -75,7 +77,8 @@ function(_mavo_host_build now out)
             RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
         if(status EQUAL 0)
             execute_process(COMMAND "${CMAKE_COMMAND}" --build "${host_build}" --config Release
-                --target mavo_embed RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+                --target mavo mavo_embed RESULT_VARIABLE status OUTPUT_VARIABLE log
+                ERROR_VARIABLE log)
         endif()
         if(NOT status EQUAL 0)
             message(FATAL_ERROR "mavo_add_assets: building mavo_embed for the build machine "
@@ -91,9 +94,9 @@ function(_mavo_host_build now out)
             CMAKE_GENERATOR "${host_generator}"
             CMAKE_ARGS ${host_args}
             BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --config Release
-                --target mavo_embed
+                --target mavo mavo_embed
             INSTALL_COMMAND ""
-            BUILD_BYPRODUCTS "${host_program}"
+            BUILD_BYPRODUCTS "${host_program}" "${bin}/mavo${CMAKE_HOST_EXECUTABLE_SUFFIX}"
             USES_TERMINAL_BUILD ON)
         # mavo's own files that make the program: its sources and the CMake
         # files that build them (each folder's, not recursively: the source

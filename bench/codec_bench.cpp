@@ -1,6 +1,7 @@
 // codec_bench.cpp - micro-benchmarks of the codec steps and the dump text,
 // driven the way the tool drives them: 64 KiB input chunks, the output
-// block filled in place; and random access: a seek with and without seek
+// block filled in place; encode_smallest() beside that encode_step() loop
+// on 32 MiB inputs; and random access: a seek with and without seek
 // points beside decoding as many bytes as lie between two points.
 #include "bench_data.h"
 #include <mavo/codec.h>
@@ -80,20 +81,57 @@ std::vector<uint8_t> make_pairs(size_t size) {
     return out;
 }
 
-std::vector<uint8_t> make_input(data_kind kind) {
+std::vector<uint8_t> make_input(data_kind kind, size_t size = input_size) {
     switch (kind) {
-    case random_bytes: return make_random_data(input_size);
-    case bitmap_like: return make_bitmap_like_data(input_size);
-    default: return make_pairs(input_size);
+    case random_bytes: return make_random_data(size);
+    case bitmap_like: return make_bitmap_like_data(size);
+    default: return make_pairs(size);
     }
 }
 
-void encode(benchmark::State &bench, data_kind kind) {
-    const std::vector<uint8_t> input = make_input(kind);
+void encode_sized(benchmark::State &bench, data_kind kind, size_t size) {
+    const std::vector<uint8_t> input = make_input(kind, size);
     std::vector<uint8_t> stream(input.size() * 2 + 1024);
     for (auto _ : bench)
         benchmark::DoNotOptimize(encode_into(input, stream));
     bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(input.size()));
+}
+
+void encode(benchmark::State &bench, data_kind kind) { encode_sized(bench, kind, input_size); }
+
+// The shortest stream is measured on larger inputs, where its plan (two
+// bytes per input byte) is far out of the caches, beside the encode_step()
+// loop on the same ones.
+constexpr size_t smallest_input_size = 32 << 20;
+
+// Both report both streams' sizes: a CSV report takes only the counters
+// that its first row has.
+void report_stream_sizes(benchmark::State &bench, size_t step_size, size_t size) {
+    bench.counters["stream_bytes"] = static_cast<double>(size);
+    bench.counters["step_stream_bytes"] = static_cast<double>(step_size);
+}
+
+void encode_step_32MiB(benchmark::State &bench, data_kind kind) {
+    encode_sized(bench, kind, smallest_input_size);
+    const std::vector<uint8_t> input = make_input(kind, smallest_input_size);
+    std::vector<uint8_t> stream(input.size() * 2 + 1024);
+    const size_t size = encode_into(input, stream);
+    report_stream_sizes(bench, size, size);
+}
+
+// The whole input in one call.
+void smallest(benchmark::State &bench, data_kind kind) {
+    const std::vector<uint8_t> input = make_input(kind, smallest_input_size);
+    std::vector<uint8_t> stream(ENCODE_BOUND(input.size()));
+    std::vector<uint8_t> scratch(ENCODE_SMALLEST_SCRATCH(input.size()));
+    size_t size = 0;
+    for (auto _ : bench) {
+        size = encode_smallest(input.data(), input.size(), stream.data(), stream.size(),
+                               scratch.data());
+        benchmark::DoNotOptimize(size);
+    }
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(input.size()));
+    report_stream_sizes(bench, encode_into(input, stream), size);
 }
 
 using decoder = size_t (*)(const uint8_t *, size_t, std::vector<uint8_t> &);
@@ -210,6 +248,13 @@ void index_whole_stream(benchmark::State &bench) {
 
 BENCHMARK_CAPTURE(encode, random, random_bytes)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(encode, bitmap, bitmap_like)->Unit(benchmark::kMillisecond);
+// The shortest stream beside the encode_step() loop, and on pairs, where its
+// plan has a choice to make at every byte.
+BENCHMARK_CAPTURE(encode_step_32MiB, random, random_bytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(smallest, random, random_bytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(encode_step_32MiB, bitmap, bitmap_like)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(smallest, bitmap, bitmap_like)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(smallest, pairs, equal_pairs)->Unit(benchmark::kMillisecond);
 // The two decoders side by side on the same streams.
 BENCHMARK_CAPTURE(decode_steps, random, random_bytes)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decode_blocks, random, random_bytes)->Unit(benchmark::kMillisecond);

@@ -22,7 +22,9 @@
 // pattern that the plan then fills in whole (`plan_fresh_stretch`,
 // `plan_repeat`), so that most bytes cost a word compare and a store or two
 // of plan bytes. Where no run is possible the run plan is not kept at all:
-// the writer sees that from the input.
+// the writer sees that from the input. The writer reads the plan only
+// where a section begins, asking for the memory well ahead, and copies a
+// short literal section as one fixed block.
 //
 // Costs are size_t: the scratch alone takes two bytes per input byte, so n
 // is below a third of size_t's range, and no cost or position plus cost
@@ -56,24 +58,22 @@ bool run_possible_at(const uint8_t *src, size_t p) { return src[p] == byte_befor
 constexpr size_t block = 16;
 
 // Fills to[k] with end - k (mod 256) for every k of [low, p): the lengths of
-// sections that all end at `end`.
-void count_down(uint8_t *to, size_t low, size_t p, size_t end) {
+// sections that all end at `end`. With `zeros`, fills zeros[k] with 0 for
+// the same k, in the same blocks.
+void count_down(uint8_t *to, size_t low, size_t p, size_t end, uint8_t *zeros = nullptr) {
     for (; p > low && p >= block; p -= block) {
         uint8_t lengths[block];
         for (size_t i = 0; i < block; ++i)
             lengths[i] = static_cast<uint8_t>(end - (p - block) - i);
         memcpy(to + p - block, lengths, block);
+        if (zeros)
+            memset(zeros + p - block, 0, block);
     }
-    for (; p > low; --p)
+    for (; p > low; --p) {
         to[p - 1] = static_cast<uint8_t>(end - (p - 1));
-}
-
-// Fills to[k] with 0 for every k of [low, p).
-void clear_down(uint8_t *to, size_t low, size_t p) {
-    for (; p > low && p >= block; p -= block)
-        memset(to + p - block, 0, block);
-    for (; p > low; --p)
-        to[p - 1] = 0;
+        if (zeros)
+            zeros[p - 1] = 0;
+    }
 }
 
 // The ends worth keeping for the next section of one kind, while the plan
@@ -131,8 +131,8 @@ struct planner {
     const uint8_t *src;
     uint8_t *literal_plan; // per position: the literal section's length
     uint8_t *run_plan;     // per position where a run is possible: its repeats
-    // Literal ends e, each with e + the cost of a run next at e: for a
-    // section from p that is its cost minus 1 - p, one sum for every p.
+    // Literal ends e, each with e + the cost of a run next at e: a literal
+    // section from p to e costs that sum + 1 - p, so one sum serves every p.
     best_ends literal_ends;
     // Run ends e, each with the cost of a literal next at e.
     best_ends run_ends;
@@ -218,7 +218,6 @@ size_t planner::plan_fresh_stretch(size_t p) {
         g_run = f_lit + 1;
         p = low;
     }
-    run_ends.clear();
     return q;
 }
 
@@ -239,8 +238,7 @@ size_t planner::plan_repeat(size_t p) {
             plan_position(--p);
             continue;
         }
-        clear_down(literal_plan, low, p);
-        count_down(run_plan, low, p, end);
+        count_down(run_plan, low, p, end, literal_plan);
         literal_ends.clear();
         literal_ends.add_nearest(low + 1, low + 2 + m);
         run_ends.add_nearest(low + 1, m + 2);
@@ -259,25 +257,38 @@ void fetch_ahead(const uint8_t *p) {
 #endif
 }
 
-// Bytes ahead of the writer to fetch: the plan and the input are read
-// where sections begin, a few lines apart for long sections, and a large
-// input's plan has long left the caches, so a read that waits for each
-// would take most of the writer's time.
+// The writer reads the plan and the input where sections begin, often a
+// few cache lines apart, and a large input's plan has long left the caches
+// by then: reads that each wait for memory took most of the writer's time,
+// and the cores' own fetching does not follow such gaps. So every line of
+// the three, up to this many bytes ahead, is asked for in turn.
 constexpr size_t fetch_distance = 4096;
+constexpr size_t cache_line = 64;
 
-// Writes the planned sections from the start; the plan ends every section
-// at or before the input's end, and at the end the stream ends.
+// Writes the planned sections from the start, `length` bytes in all; the
+// plan ends every section at or before the input's end, and at the end the
+// stream ends.
 void write_stream(const uint8_t *src, size_t n, const uint8_t *literal_plan,
-                  const uint8_t *run_plan, uint8_t *dst) {
+                  const uint8_t *run_plan, uint8_t *dst, size_t length) {
+    uint8_t *const dst_end = dst + length;
     size_t pos = 0;
+    size_t fetched = 0; // every line below it has been asked for
     for (;;) {
-        const size_t ahead = n - pos > fetch_distance ? pos + fetch_distance : pos;
-        fetch_ahead(literal_plan + ahead);
-        fetch_ahead(run_plan + ahead);
-        fetch_ahead(src + ahead);
+        const size_t ahead = n - pos > fetch_distance ? pos + fetch_distance : n;
+        for (; fetched < ahead; fetched += cache_line) {
+            fetch_ahead(literal_plan + fetched);
+            fetch_ahead(run_plan + fetched);
+            fetch_ahead(src + fetched);
+        }
         const uint8_t literals = literal_plan[pos];
         *dst++ = literals;
-        memcpy(dst, src + pos, literals);
+        // A short literal section is copied as a whole block where both
+        // sides have the room: one fixed copy instead of a choice of
+        // copies by length. What lands past it is written again.
+        if (literals <= block && n - pos >= block && static_cast<size_t>(dst_end - dst) >= block)
+            memcpy(dst, src + pos, block);
+        else
+            memcpy(dst, src + pos, literals);
         dst += literals;
         pos += literals;
         if (pos == n)
@@ -326,6 +337,6 @@ extern "C" size_t encode_smallest(const uint8_t *src, size_t src_len, uint8_t *d
     const size_t length = plan.f_lit;
     if (length > dst_cap)
         return 0;
-    write_stream(src, src_len, plan.literal_plan, plan.run_plan, dst);
+    write_stream(src, src_len, plan.literal_plan, plan.run_plan, dst, length);
     return length;
 }

@@ -26,7 +26,8 @@ run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/firmware" -B "${build}
 run("${CMAKE_COMMAND}" --build "${build}")
 if(PREFIX AND EXISTS "${build}/mavo_host")
     message(FATAL_ERROR "the installed mavo in ${PREFIX} was not used: mavo was built again")
-elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo_embed")
+elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo_embed"
+       OR NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo")
     message(FATAL_ERROR "no mavo_embed was built for the build machine:\n${output}")
 endif()
 run("${QEMU}" -machine mps2-an385 -nographic -monitor none
