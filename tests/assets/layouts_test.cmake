@@ -1,4 +1,4 @@
-# Builds tests/downstream/layouts (mavo from SOURCE_DIR, taken in by
+# Builds projects/layouts (mavo from SOURCE_DIR, taken in by
 # add_subdirectory) in WORK with GENERATOR, and holds it to what a real
 # project needs:
 #   - every asset comes back byte for byte (the program checks them);
@@ -36,7 +36,7 @@ endforeach()
 file(WRITE "${assets}/names/semi;colon.bin" "a semicolon in the name")
 
 set(build "${WORK}/build")
-set(project "${SOURCE_DIR}/tests/downstream/layouts")
+set(project "${CMAKE_CURRENT_LIST_DIR}/projects/layouts")
 # Make cannot name a file with a `;` in a rule: that asset only where the
 # generator can.
 if(GENERATOR MATCHES "Makefiles")

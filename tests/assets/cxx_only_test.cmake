@@ -1,4 +1,4 @@
-# Builds tests/downstream/cxx_only (a C++ project without C, mavo from
+# Builds projects/cxx_only (a C++ project without C, mavo from
 # SOURCE_DIR) in WORK, once with each of EMBEDDINGS (a comma-separated
 # list), and runs its program; then once more in a build folder with a `#`
 # in its path, where the asset is made while configuring: an edit to it
@@ -18,7 +18,7 @@ if(TOOLCHAIN)
     set(cross "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}")
 endif()
 function(build_and_run build embedding)
-    run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/cxx_only" -B "${build}" -G Ninja
+    run("${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}/projects/cxx_only" -B "${build}" -G Ninja
         "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DASSET=${asset}" "-DMAVO_ASSET_EMBEDDING=${embedding}"
         ${cross} ${EXTRA})
     run("${CMAKE_COMMAND}" --build "${build}")

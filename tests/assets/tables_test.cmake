@@ -1,4 +1,4 @@
-# Builds tests/downstream/tables (mavo from SOURCE_DIR) in WORK with
+# Builds projects/tables (mavo from SOURCE_DIR) in WORK with
 # GENERATOR, over a web folder (nested folders, a name with a space and one
 # beyond ASCII, two files of one name, an empty file) and a font folder of
 # which PATTERNS take some files. The C and C++ programs must find and
@@ -24,7 +24,7 @@ file(WRITE "${fonts}/README" "not a font")
 file(WRITE "${fonts}/fonts.dir" "not a font either")
 
 set(build "${WORK}/build")
-set(configure "${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/tables" -B "${build}"
+set(configure "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}/projects/tables" -B "${build}"
     -G "${GENERATOR}" "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DWEB=${web}" "-DFONTS=${fonts}")
 function(build_and_check web_count fonts_count)
     run("${CMAKE_COMMAND}" --build "${build}")
@@ -52,8 +52,8 @@ endif()
 file(MAKE_DIRECTORY "${WORK}/no-fonts")
 file(WRITE "${WORK}/no-fonts/README" "no font here")
 expect_failure("a folder with no matching file" "no file in ${WORK}/no-fonts matches"
-    "${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/tables" -B "${WORK}/fail-1"
+    "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}/projects/tables" -B "${WORK}/fail-1"
     -G "${GENERATOR}" "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DWEB=${web}" "-DFONTS=${WORK}/no-fonts")
 expect_failure("a missing folder" "DIRECTORY ${WORK}/missing is not a folder"
-    "${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/tables" -B "${WORK}/fail-2"
+    "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}/projects/tables" -B "${WORK}/fail-2"
     -G "${GENERATOR}" "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DWEB=${WORK}/missing" "-DFONTS=${fonts}")

@@ -1,9 +1,11 @@
-# Cross-builds tests/downstream/firmware for Cortex-M3 with mavo from its
-# source tree (SOURCE_DIR) and no mavo_embed for the build machine given, in
-# WORK, and runs it under QEMU (QEMU). PREFIX, when set, is where the mavo
-# build INSTALL_FROM is installed for the build machine first: that mavo must
-# be found instead of one being built; with PACKAGE set, the firmware takes
-# that package (find_package) instead of mavo's sources.
+# Cross-builds projects/firmware for Cortex-M3 with mavo from its source
+# tree (SOURCE_DIR) and no mavo_embed for the build machine given, in WORK,
+# and runs it on QEMU's mps2-an385 board (RUN, the command that runs a
+# program there: mavo_qemu_command in cmake/MavoQemu.cmake). PREFIX, when
+# set, is where the mavo build INSTALL_FROM is installed for the build
+# machine first: that mavo must be found instead of one being built; with
+# PACKAGE set, the firmware takes that package (find_package) instead of
+# mavo's sources.
 include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
@@ -18,7 +20,7 @@ if(PREFIX)
     run("${CMAKE_COMMAND}" --install "${INSTALL_FROM}" --prefix "${PREFIX}")
     set(find_host "-DCMAKE_PREFIX_PATH=${PREFIX}")
 endif()
-run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/downstream/firmware" -B "${build}" -G Ninja
+run("${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}/projects/firmware" -B "${build}" -G Ninja
     "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/toolchains/arm-none-eabi-cortex-m3.cmake"
     -DCMAKE_BUILD_TYPE=MinSizeRel ${use_mavo}
     "-DASSET=${SOURCE_DIR}/examples/asset.bin"
@@ -30,6 +32,5 @@ elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo_embed"
        OR NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo")
     message(FATAL_ERROR "no mavo_embed was built for the build machine:\n${output}")
 endif()
-run("${QEMU}" -machine mps2-an385 -nographic -monitor none
-    -semihosting-config enable=on,target=native -kernel "${build}/fw.elf")
+run(${RUN} "${build}/fw.elf")
 message(STATUS "${output}")

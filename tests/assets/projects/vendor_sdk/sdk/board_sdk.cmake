@@ -4,7 +4,7 @@
 # files in tests/target), the core, a section for each function and object
 # with --gc-sections to drop the unused ones, and the linker script. None
 # of it reaches a library that does not link it.
-set(board_files "${CMAKE_CURRENT_LIST_DIR}/../../../target")
+set(board_files "${CMAKE_CURRENT_LIST_DIR}/../../../../target")
 cmake_path(NORMAL_PATH board_files)
 add_library(board_runtime INTERFACE)
 target_sources(board_runtime INTERFACE "${board_files}/cortex_m_startup.c"

@@ -1,4 +1,4 @@
-# Builds and runs tests/downstream, a C99 project using mavo, in WORK:
+# Builds and runs projects/consumer, a C99 project using mavo, in WORK:
 #   MODE=package       installs mavo's build tree MAVO_BUILD into a fresh
 #                      prefix, checks what was installed, and builds the
 #                      project with find_package, then with pkg-config alone
@@ -33,7 +33,7 @@ function(dumps_in output out)
     set(${out} "${lines}" PARENT_SCOPE)
 endfunction()
 
-set(project "${SOURCE_DIR}/tests/downstream")
+set(project "${CMAKE_CURRENT_LIST_DIR}/projects/consumer")
 set(assets "${WORK}/assets")
 set(build "${WORK}/build")
 file(REMOVE_RECURSE "${WORK}")

@@ -1,4 +1,4 @@
-# Cross-builds tests/downstream/vendor_sdk/app with the stand-in board SDK
+# Cross-builds projects/vendor_sdk/app with the stand-in board SDK
 # beside it (its own system name, finds confined to its sysroot, the
 # board's options on a runtime library) in WORK, taking mavo in one way,
 # MODE, with the README's lines alone:
@@ -9,14 +9,15 @@
 #                 found through mavo_DIR (the SDK's sysroot hides it from
 #                 CMAKE_PREFIX_PATH, as checked); its installed mavo runs
 #                 the steps
-# Both programs must pass under QEMU (QEMU, the microbit board), the one
+# Both programs must pass on QEMU's microbit board (RUN, the command that
+# runs a program there: mavo_qemu_command in cmake/MavoQemu.cmake), the one
 # that calls decode_block() alone must carry no other codec function, and
 # a second build must run nothing. With `fetch`, an edit to one of mavo's
 # sources builds the build machine's mavo again, and then nothing runs
 # again.
 include("${CMAKE_CURRENT_LIST_DIR}/script_helpers.cmake")
 
-set(fixture "${SOURCE_DIR}/tests/downstream/vendor_sdk")
+set(fixture "${CMAKE_CURRENT_LIST_DIR}/projects/vendor_sdk")
 set(build "${WORK}/build")
 file(REMOVE_RECURSE "${WORK}")
 
@@ -74,8 +75,7 @@ if(MODE STREQUAL "package" AND EXISTS "${build}/mavo_host")
 endif()
 
 foreach(program app block_only)
-    run("${QEMU}" -machine microbit -nographic -monitor none
-        -semihosting-config enable=on,target=native -kernel "${build}/${program}.elf")
+    run(${RUN} "${build}/${program}.elf")
     message(STATUS "${output}")
 endforeach()
 
