@@ -14,8 +14,8 @@ set(MAVO_EMBED_EXECUTABLE "" CACHE FILEPATH
     "mavo_embed for the build machine, for mavo_add_assets (empty: found or built)")
 
 # mavo_embed as a file given or installed; false (empty or NOTFOUND) when
-# there is none. With
-# `installed`, the package's (through mavo_DIR) and the PATH are searched.
+# there is none. With `installed`, the package's (through mavo_DIR) and the
+# PATH are searched.
 function(_mavo_find_program installed out)
     foreach(given MAVO_EMBED_EXECUTABLE MAVO_EXECUTABLE)
         if(${given} AND NOT EXISTS "${${given}}")
@@ -43,7 +43,6 @@ function(_mavo_find_program installed out)
     find_program(MAVO_EMBED_FOUND mavo_embed HINTS ${hints} ${where} NO_CMAKE_FIND_ROOT_PATH
         DOC "mavo_embed for the build machine, found by mavo_add_assets")
     set(${out} "${MAVO_EMBED_FOUND}" PARENT_SCOPE)
-
 endfunction()
 
 # mavo_embed, and the mavo tool beside it, built from mavo's source tree
