@@ -12,14 +12,14 @@
 //                     never runs out in the middle of a run
 // Between the calls of a pass out_pos and produced are always 0.
 //
-// The code suits 8-bit cores as well as 64-bit ones: a call keeps the
-// fields it needs in registers (a copy of the whole record, and 32-bit
-// positions and lengths beside it, would take a stack frame on AVR), keeps
-// each copy's length in a byte, and never adds 64-bit numbers in a loop.
+// The code suits 8-bit cores as well as 64-bit ones: a call keeps what it
+// works on in registers (a copy of the whole record, and 32-bit positions
+// and lengths beside it, would take a stack frame on AVR), keeps each
+// copy's length in a byte, and never adds 64-bit numbers in a loop.
 //
 // decode_block() is also called once per small buffer (256 bytes on a chip
 // with 2 KiB of RAM), so what a call costs besides its copies counts as
-// much as the copies: see decode_block() below.
+// much as the copies: see block_pass and decode_block() below.
 #include "codec.h"
 
 // The C header, not <cstring>: toolchains for microcontrollers often have a
@@ -81,7 +81,8 @@ struct reader {
 // memory than in registers. The run bytes met on the way are counted and
 // written in one memset() just before the next literal copy, or at the
 // end of the call: a run of more than 255 repeats (runs split by empty
-// literal sections) then takes one call, as it would in one section.
+// literal sections) then takes one memset() per buffer, as one section
+// would.
 struct block_pass {
     const uint8_t *in;
     const uint8_t *end;
