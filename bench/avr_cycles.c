@@ -1,11 +1,15 @@
 /* avr_cycles.c - the decoder's speed on the ATmega328P, in cycles counted
    by simavr (bench/avr_cycles runs it): decode_block() on four kinds of
    stream and a decode_step() loop, expanding in RAM, beside memcpy() and
-   memset() of as many bytes. Each measurement is bracketed by writes to
-   GPIOR2, on which simavr_run prints the cycles in between; a line reads
-   "name bytes cycles". Each expansion is checked against the length and
-   checksum of the bytes the stream was made from; the status is the number
-   of mismatches. */
+   memset() of as many bytes. decode_block() is measured in two shapes: one
+   call into a buffer that holds the whole expansion, and a loop of calls
+   into one 256-byte buffer (as a chip with 2 KiB of RAM expands), the
+   latter beside memcpy() and memset() called once per 256-byte piece.
+   Each measurement is bracketed by writes to GPIOR2, on which simavr_run
+   counts the cycles, leaving out the pauses in which each piece is
+   checked; a line reads "name bytes cycles". Each expansion is checked
+   against the length and checksum of the bytes the stream was made from;
+   the status is the number of mismatches. */
 #include <mavo/codec.h>
 
 #include <avr/io.h>
@@ -37,18 +41,34 @@ static uint16_t checksum_add(uint16_t sum, uint8_t b)
     return (uint16_t)((uint16_t)(sum << 1 | sum >> 15) ^ b);
 }
 
+/* simavr_run's measurement commands (see simavr_run.c). */
+enum { MEASURE_STOP = 0, MEASURE_START = 1, MEASURE_PAUSE = 2, MEASURE_RESUME = 3 };
+
+/* The buffer of the piecewise shape. */
+#define PIECE 256u
+
 static void start_measuring(const char *name, uint16_t bytes)
 {
     board_print_text(name);
     board_print_text(BOARD_TEXT(" "));
     board_print_number(bytes);
     board_print_text(BOARD_TEXT(" "));
-    GPIOR2 = 1;
+    GPIOR2 = MEASURE_START;
+}
+
+static void pause_measuring(void)
+{
+    GPIOR2 = MEASURE_PAUSE;
+}
+
+static void resume_measuring(void)
+{
+    GPIOR2 = MEASURE_RESUME;
 }
 
 static void stop_measuring(void)
 {
-    GPIOR2 = 0;
+    GPIOR2 = MEASURE_STOP;
     board_print_text(BOARD_TEXT("\n"));
 }
 
@@ -162,16 +182,25 @@ static void make_pairs(void)
     }
 }
 
-static void check_output(uint16_t len)
+static uint16_t checksum_bytes(uint16_t sum, const uint8_t *bytes, uint16_t len)
 {
-    uint16_t sum = 0, i;
-    const uint8_t *out = output();
+    uint16_t i;
     for (i = 0; i < len; ++i)
-        sum = checksum_add(sum, out[i]);
+        sum = checksum_add(sum, bytes[i]);
+    return sum;
+}
+
+static void check_expansion(uint16_t len, uint16_t sum)
+{
     if (len != output_len || sum != expected_sum) {
         ++failures;
         board_print_text(BOARD_TEXT("MISMATCH\n"));
     }
+}
+
+static void check_output(uint16_t len)
+{
+    check_expansion(len, checksum_bytes(0, output(), len));
 }
 
 static void measure_decode_block(const char *name)
@@ -183,6 +212,49 @@ static void measure_decode_block(const char *name)
     decode_block(arena, &state, stream_len, output(), output_len, &len);
     stop_measuring();
     check_output((uint16_t)len);
+}
+
+/* The whole stream in RAM, expanded by a loop of calls into one 256-byte
+   buffer until the pass is complete; each piece is checked in a pause. */
+static void measure_decode_block_pieces(const char *name)
+{
+    codec_state state = {0};
+    uint8_t *piece = output();
+    uint16_t at = 0, sum = 0;
+    /* Bounded: a call per full piece, and the one that completes the pass. */
+    uint8_t calls_left = (uint8_t)(output_len / PIECE + 2u);
+    int step;
+    start_measuring(name, output_len);
+    do {
+        uint32_t len = 0;
+        step = decode_block(arena, &state, stream_len, piece, PIECE, &len);
+        pause_measuring();
+        sum = checksum_bytes(sum, piece, (uint16_t)len);
+        at = (uint16_t)(at + len);
+        resume_measuring();
+    } while (step == STEP_OUTPUT_READY && --calls_left != 0);
+    stop_measuring();
+    check_expansion(at, sum);
+}
+
+/* The baselines of the piecewise shape: as many bytes, copied or filled
+   into one 256-byte buffer a piece at a time. */
+static void measure_memcpy_pieces(const char *name)
+{
+    uint16_t at;
+    start_measuring(name, output_len);
+    for (at = 0; at < output_len; at = (uint16_t)(at + PIECE))
+        memcpy(output(), arena + at, output_len - at < PIECE ? output_len - at : PIECE);
+    stop_measuring();
+}
+
+static void measure_memset_pieces(const char *name)
+{
+    uint16_t at;
+    start_measuring(name, output_len);
+    for (at = 0; at < output_len; at = (uint16_t)(at + PIECE))
+        memset(output(), 0x5A, output_len - at < PIECE ? output_len - at : PIECE);
+    stop_measuring();
 }
 
 static void measure_decode_step(const char *name)
@@ -207,24 +279,30 @@ int target_main(void)
 {
     make_literals();
     measure_decode_block(BOARD_TEXT("decode_block/literals"));
+    measure_decode_block_pieces(BOARD_TEXT("decode_block256/literals"));
     measure_decode_step(BOARD_TEXT("decode_step/literals"));
     start_measuring(BOARD_TEXT("memcpy"), output_len);
     memcpy(output(), arena, output_len);
     stop_measuring();
+    measure_memcpy_pieces(BOARD_TEXT("memcpy256"));
 
     make_long_runs();
     measure_decode_block(BOARD_TEXT("decode_block/runs"));
+    measure_decode_block_pieces(BOARD_TEXT("decode_block256/runs"));
     measure_decode_step(BOARD_TEXT("decode_step/runs"));
     start_measuring(BOARD_TEXT("memset"), output_len);
     memset(output(), 0x5A, output_len);
     stop_measuring();
+    measure_memset_pieces(BOARD_TEXT("memset256"));
 
     make_bitmap_like();
     measure_decode_block(BOARD_TEXT("decode_block/bitmap"));
+    measure_decode_block_pieces(BOARD_TEXT("decode_block256/bitmap"));
     measure_decode_step(BOARD_TEXT("decode_step/bitmap"));
 
     make_pairs();
     measure_decode_block(BOARD_TEXT("decode_block/pairs"));
+    measure_decode_block_pieces(BOARD_TEXT("decode_block256/pairs"));
     measure_decode_step(BOARD_TEXT("decode_step/pairs"));
     return failures;
 }

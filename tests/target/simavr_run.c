@@ -6,8 +6,10 @@
    The program writes its status to GPIOR0 and then sleeps with interrupts
    off, which ends the simulation. Bytes written to GPIOR1 are its console.
    What it sends through UART0 (Serial, on an Arduino) is printed as well.
-   Writing GPIOR2 starts (nonzero) or stops (zero) a measurement: on the
-   stop the number of cycles in between is printed to the console. A program
+   GPIOR2 brackets a measurement: 1 starts it, 2 pauses it, 3 resumes it
+   and 0 stops it, printing to the console the cycles counted while it ran
+   (so that work between pieces, such as checking them, is left out). A
+   program
    that ends without a status, crashes or runs past N cycles (100 million
    unless told) fails with status 125. A host program, built with the host's
    C compiler and linked with libsimavr. */
@@ -30,10 +32,15 @@ enum {
     NO_STATUS = 125
 };
 
+/* What a program writes to GPIOR2. */
+enum { MEASURE_STOP = 0, MEASURE_START = 1, MEASURE_PAUSE = 2, MEASURE_RESUME = 3 };
+
 struct run {
     int has_status;
     uint8_t status;
-    avr_cycle_count_t mark;
+    int measuring;             /* counting cycles now, not paused */
+    avr_cycle_count_t mark;    /* where the counting last (re)started */
+    avr_cycle_count_t counted; /* cycles counted before the last pause */
 };
 
 static void status_written(avr_t *avr, avr_io_addr_t addr, uint8_t value, void *param)
@@ -51,14 +58,35 @@ static void console_written(avr_t *avr, avr_io_addr_t addr, uint8_t value, void 
     putchar(value);
 }
 
+static void pause_counting(struct run *run, avr_cycle_count_t now)
+{
+    if (run->measuring)
+        run->counted += now - run->mark;
+    run->measuring = 0;
+}
+
 static void mark_written(avr_t *avr, avr_io_addr_t addr, uint8_t value, void *param)
 {
     struct run *run = param;
     avr->data[addr] = value;
-    if (value != 0)
+    switch (value) {
+    case MEASURE_START:
+        run->counted = 0;
+        /* fall through */
+    case MEASURE_RESUME:
+        run->measuring = 1;
         run->mark = avr->cycle;
-    else
-        printf("%" PRIu64, (uint64_t)(avr->cycle - run->mark));
+        break;
+    case MEASURE_PAUSE:
+        pause_counting(run, avr->cycle);
+        break;
+    case MEASURE_STOP:
+        pause_counting(run, avr->cycle);
+        printf("%" PRIu64, (uint64_t)run->counted);
+        break;
+    default:
+        break;
+    }
 }
 
 static void uart_sent(struct avr_irq_t *irq, uint32_t value, void *param)
@@ -82,7 +110,7 @@ int main(int argc, char **argv)
     unsigned long long max_cycles = 100000000ull;
     const char *program = NULL;
     elf_firmware_t firmware;
-    struct run run = {0, 0, 0};
+    struct run run = {0, 0, 0, 0, 0};
     avr_t *avr;
     int state = cpu_Running;
     int i;
