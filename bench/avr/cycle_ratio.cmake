@@ -1,4 +1,4 @@
-# cycle_ratio.cmake - runs the cycle benchmark (bench/avr_cycles.c) under
+# cycle_ratio.cmake - runs the cycle benchmark (avr_cycles.c) under
 # simavr_run and fails when decode_block() into a 256-byte buffer costs more
 # than LIMIT_PERCENT percent of the memory function that moves the same
 # bytes in 256-byte pieces: memcpy() for random literals, memset() for long
