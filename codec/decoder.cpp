@@ -3,14 +3,7 @@
 //
 // decode_step() is kept small for firmware that wants the byte-at-a-time
 // interface only; decode_block() is the bulk decoder. Both follow the same
-// state rules, so a pass may mix them call by call:
-//   mode 0, count 0   the next stream byte is a literal section's count
-//   mode 0, count c   c literal bytes of the open section are still to come
-//   mode 1, count 0   the next stream byte is a run section's count
-//   mode 1, count c   c repeats are still to come; in_pos stays on the run's
-//                     count byte until the last repeat is out, so a chunk
-//                     never runs out in the middle of a run
-// Between the calls of a pass out_pos and produced are always 0.
+// state rules (internal.h), so a pass may mix them call by call.
 //
 // The code suits 8-bit cores as well as 64-bit ones: a call keeps what it
 // works on in registers (a copy of the whole record, and 32-bit positions
@@ -20,59 +13,11 @@
 // decode_block() is also called once per small buffer (256 bytes on a chip
 // with 2 KiB of RAM), so what a call costs besides its copies counts as
 // much as the copies: see block_pass and decode_block() below.
-#include "codec.h"
+#include "internal.h"
 
-// The C header, not <cstring>: toolchains for microcontrollers often have a
-// C++ compiler without the C++ library's headers.
-#include <string.h>
+using namespace codec_internal;
 
 namespace {
-
-constexpr uint8_t literal_mode = 0;
-constexpr uint8_t run_mode = 1;
-
-size_t smaller_size(size_t a, size_t b) { return a < b ? a : b; }
-
-// decode_step()'s working copy of the decoder's fields of codec_state; the
-// encoder's fields are left as they are.
-struct reader {
-    uint8_t mode;
-    uint8_t count;
-    uint8_t last;
-    uint32_t in;
-
-    void store(codec_state &s) const {
-        s.mode = mode;
-        s.count = count;
-        s.last = last;
-    }
-
-    // Takes the count byte b under `in`: opens the section it counts, or,
-    // for an empty one, moves straight on to the section after it. A run's
-    // count byte stays unread until its run is out.
-    void take_count_byte(uint8_t b) {
-        count = b;
-        if (mode == literal_mode) {
-            ++in;
-            if (b == 0)
-                mode = run_mode;
-        } else if (b == 0) {
-            ++in;
-            mode = literal_mode;
-        }
-    }
-
-    // The open section has given its last byte: a literal section is
-    // followed by a run section, and a run's count byte is done with.
-    void close_section() {
-        if (mode == literal_mode) {
-            mode = run_mode;
-        } else {
-            ++in;
-            mode = literal_mode;
-        }
-    }
-};
 
 // decode_block()'s pass through one chunk into one buffer. mode, count and
 // last stay in the caller's record, read and written where they change:
@@ -246,7 +191,7 @@ extern "C" uint64_t decoded_size(const uint8_t *src, size_t src_len) {
     size_t pos = 0;
     while (pos < src_len) {
         const uint8_t literal_count = src[pos++];
-        const size_t literals = smaller_size(literal_count, src_len - pos);
+        const size_t literals = smaller<size_t>(literal_count, src_len - pos);
         pos += literals;
         uint32_t pair = static_cast<uint32_t>(literals);
         if (pos < src_len)

@@ -5,25 +5,13 @@
 // leaving. That is not only tidy: every store into the window is a byte
 // store, which the compiler must assume may alias the record's fields, so
 // working through the state pointer would reload them after every byte.
-#include "codec.h"
-#include "word_scan.h"
+#include "internal.h"
 
-// The C header, not <cstring>: toolchains for microcontrollers often have a
-// C++ compiler without the C++ library's headers.
-#include <string.h>
+using namespace codec_internal;
 
 namespace {
 
 constexpr uint32_t window_size = ENCODE_WINDOW_SIZE;
-constexpr uint8_t literal_mode = 0;
-constexpr uint8_t run_mode = 1;
-constexpr uint8_t max_count = 255;
-
-uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
-
-// The scans below compare a machine word of bytes at a time.
-using namespace word_scan;
-constexpr uint32_t word_bytes = sizeof(word);
 
 // A working copy of the pass's state, with the window it fills. The
 // functions that may fill the window return true when it is full.

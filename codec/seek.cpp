@@ -2,26 +2,23 @@
 // as declared in codec.h: seek points that let a pass start at any output
 // byte without expanding what comes before it.
 //
-// Both walk the stream's count bytes the way decode_block() does, writing
-// nothing, and stop where decode_block() into a buffer of that many bytes
-// would stop: after the last byte, before the next count byte (the state
-// rules are in decoder.cpp's opening comment). A seek point is such a place
-// written down as the section it lies in, how far into that section, and
-// the last byte; decode_seek() starts at that section's count byte and
-// walks on from there.
+// Both walk the stream's count bytes the way decode_block() does, by the
+// same rules (internal.h), writing nothing, and stop where decode_block()
+// into a buffer of that many bytes would stop: after the last byte, before
+// the next count byte. A seek point is such a place written down as the
+// section it lies in, how far into that section, and the last byte;
+// decode_seek() starts at that section's count byte and walks on from
+// there.
 // Nothing here divides or multiplies 64-bit numbers: a Cortex-M0 or an AVR
 // would take that from a large library routine.
-#include "codec.h"
+#include "internal.h"
+
+using namespace codec_internal;
 
 // Each point is two words at most, in any build step's array as in ours.
 static_assert(sizeof(codec_seek_point) == 8, "a seek point is 8 bytes");
 
 namespace {
-
-constexpr uint8_t literal_mode = 0;
-constexpr uint8_t run_mode = 1;
-
-uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
 // Passes over `left` output bytes exactly as decode_block() into a buffer
 // of `left` bytes would produce them, with s.in_pos counted from the
@@ -29,31 +26,26 @@ uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 // where the open section's count byte is. Returns how many of the bytes
 // the stream did not hold (0 when all were passed).
 uint32_t pass_output(const uint8_t *src, uint32_t src_len, codec_state &s, uint32_t left) {
-    while (left > 0 && s.in_pos < src_len) {
-        if (s.count == 0) {
-            // A run's count byte stays unread until its run is out.
-            s.slot_pos = s.in_pos;
-            s.count = src[s.in_pos];
-            if (s.mode == literal_mode || s.count == 0)
-                ++s.in_pos;
-            if (s.count == 0)
-                s.mode = static_cast<uint8_t>(s.mode ^ 1u);
+    reader r{s.mode, s.count, s.last, s.in_pos};
+    while (left > 0 && r.in < src_len) {
+        if (r.count == 0) {
+            s.slot_pos = r.in;
+            r.take_count_byte(src[r.in]);
             continue;
         }
-        uint32_t n = smaller(s.count, left);
-        if (s.mode == literal_mode) {
-            n = smaller(n, src_len - s.in_pos);
-            s.in_pos += n;
-            s.last = src[s.in_pos - 1];
+        uint32_t n = smaller<uint32_t>(r.count, left);
+        if (r.mode == literal_mode) {
+            n = smaller(n, src_len - r.in);
+            r.in += n;
+            r.last = src[r.in - 1];
         }
-        s.count = static_cast<uint8_t>(s.count - n);
+        r.count = static_cast<uint8_t>(r.count - n);
         left -= n;
-        if (s.count == 0) {
-            if (s.mode == run_mode)
-                ++s.in_pos; // the run is out: its count byte is done with
-            s.mode = static_cast<uint8_t>(s.mode ^ 1u);
-        }
+        if (r.count == 0)
+            r.close_section();
     }
+    r.store(s);
+    s.in_pos = r.in;
     return left;
 }
 

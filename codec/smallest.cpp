@@ -29,20 +29,11 @@
 // Costs are size_t: the scratch alone takes two bytes per input byte, so n
 // is below a third of size_t's range, and no cost or position plus cost
 // here exceeds n + 2 n / 255 + 3.
-#include "codec.h"
-#include "word_scan.h"
+#include "internal.h"
 
-// The C header, not <cstring>: toolchains for microcontrollers often have a
-// C++ compiler without the C++ library's headers.
-#include <string.h>
+using namespace codec_internal;
 
 namespace {
-
-constexpr size_t max_count = 255;
-
-// The scans compare a machine word of bytes at a time, as the encoder's do.
-using namespace word_scan;
-constexpr size_t word_bytes = sizeof(word);
 
 // The byte a run at p repeats: the one before it, or the decoder's 0
 // before the first.

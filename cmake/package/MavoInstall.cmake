@@ -32,7 +32,7 @@ install(FILES "${PROJECT_SOURCE_DIR}/codec/codec.h" "${PROJECT_SOURCE_DIR}/asset
 install(EXPORT mavoTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 file(GLOB codec_sources "${PROJECT_SOURCE_DIR}/codec/*.cpp")
 install(FILES ${codec_sources} "${PROJECT_SOURCE_DIR}/codec/codec.h"
-    "${PROJECT_SOURCE_DIR}/codec/word_scan.h"
+    "${PROJECT_SOURCE_DIR}/codec/internal.h"
     DESTINATION "${MAVO_INSTALL_CMAKEDIR}/codec")
 
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/mavoConfig.cmake.in"
