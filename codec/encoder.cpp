@@ -128,7 +128,7 @@ bool encoder::split_long_run() {
 
 // Counts repeats of the last byte, up to a full run section.
 void encoder::count_repeats(const uint8_t *src, uint32_t src_len) {
-    const uint32_t n = smaller(src_len - s.in_pos, static_cast<uint32_t>(max_count - s.count));
+    const uint32_t n = smaller<uint32_t>(src_len - s.in_pos, max_count - s.count);
     const uint8_t *from = src + s.in_pos;
     const word repeated = s.last * ones;
     uint32_t i = 0;
