@@ -5,7 +5,7 @@
 #                           names
 #   cpu_flags               the core's compile flags
 #   link_flags              what the link needs besides the compile flags
-#                           that reach it (the core, the C library's specs)
+#                           that reach it (the core, which C library)
 # Only the codec and firmware build with these; the mavo tool they need
 # runs on the build machine.
 set(CMAKE_SYSTEM_NAME Generic)
