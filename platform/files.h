@@ -1,4 +1,4 @@
-// files.h - the files a pass reads and writes, with every failure reported
+// files.h - the files a run reads and writes, with every failure reported
 // instead of being mistaken for the end of the data, and no output ever
 // half-written under its name.
 #pragma once
@@ -31,10 +31,11 @@ private:
     std::FILE *file_ = nullptr;
 };
 
-// A file the pass creates. It is written under a temporary name beside its
-// final one, and commit() moves it over the final name once it is complete:
-// until then whatever stood under that name stays as it was. A file that is
-// not committed is removed when the object goes out of scope.
+// A file the run creates. It is written under a temporary name beside its
+// final one, and commit() (or finish() and move_into_place()) moves it over
+// the final name once it is complete: until then whatever stood under that
+// name stays as it was. A file that is not moved into place is removed when
+// the object goes out of scope. error() says why a call failed.
 class output_file {
 public:
     enum class mode { binary, text }; // text: the platform's line ends
@@ -57,12 +58,29 @@ public:
     // fails, and the temporary file is then gone.
     bool commit();
 
+    // Closes the file; false when its data did not all reach it.
+    bool finish();
+    // After finish(): true when the final name already holds exactly the
+    // bytes written, so that moving would change nothing but its time.
+    bool unchanged() const;
+    // After finish(): moves the file over the final name, or, when
+    // `keep_unchanged` and unchanged(), drops it and leaves the final file
+    // as it is, its time included (a build then recompiles nothing that
+    // depends on it). False when the move fails.
+    bool move_into_place(bool keep_unchanged);
+
     const native_string &name() const { return name_; }
+    const std::string &error() const { return error_; }
 
 private:
     void discard();
+    bool fail();
 
     std::FILE *file_ = nullptr;
     native_string name_;
     native_string temp_name_;
+    std::string error_;
 };
+
+// True when both files can be read and hold the same bytes.
+bool same_contents(const native_string &a, const native_string &b);
