@@ -1,9 +1,12 @@
 // codec_bench.cpp - micro-benchmarks of the codec steps and the dump text,
 // driven the way the tool drives them: 64 KiB input chunks, the output
 // block filled in place; encode_smallest() beside that encode_step() loop
-// on 32 MiB inputs; and random access: a seek with and without seek
-// points beside decoding as many bytes as lie between two points.
+// on 32 MiB inputs; random access: a seek with and without seek points
+// beside decoding as many bytes as lie between two points; and reading an
+// embedded file through a 256-byte buffer, mavo_read() beside the
+// decode_block() calls it makes.
 #include "bench_data.h"
+#include <mavo/assets.h>
 #include <mavo/codec.h>
 #include "dump_format.h"
 
@@ -244,6 +247,64 @@ void index_whole_stream(benchmark::State &bench) {
     bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(seek_output_size));
 }
 
+// An embedded file read through a 256-byte buffer, as firmware serves one:
+// decode_block() called directly, and mavo_read() on an entry of the same
+// stream, whose calls add their bookkeeping to each 256 bytes. Bytes per
+// second of output.
+constexpr uint32_t small_buffer = 256;
+
+struct embedded_file {
+    std::vector<uint8_t> input;
+    std::vector<uint8_t> stream;
+    mavo_asset entry;
+};
+
+embedded_file embed(data_kind kind) {
+    embedded_file file;
+    file.input = make_input(kind);
+    file.stream.resize(file.input.size() * 2 + 1024);
+    file.stream.resize(encode_into(file.input, file.stream));
+    file.entry = mavo_asset{"file", file.stream.data(), static_cast<uint32_t>(file.stream.size()),
+                            file.input.size(), nullptr, 0, 0, 0};
+    return file;
+}
+
+void decode_block_256(benchmark::State &bench, data_kind kind) {
+    const embedded_file file = embed(kind);
+    const uint32_t len = file.entry.stream_size;
+    uint8_t buffer[small_buffer];
+    for (auto _ : bench) {
+        codec_state state{};
+        uint32_t total = 0;
+        int result;
+        do {
+            uint32_t got = 0;
+            result = decode_block(file.stream.data(), &state, len, buffer, sizeof buffer, &got);
+            total += got;
+            benchmark::ClobberMemory();
+        } while (result == STEP_OUTPUT_READY);
+        benchmark::DoNotOptimize(total);
+    }
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(file.input.size()));
+}
+
+void mavo_read_256(benchmark::State &bench, data_kind kind) {
+    const embedded_file file = embed(kind);
+    uint8_t buffer[small_buffer];
+    for (auto _ : bench) {
+        mavo_file f;
+        mavo_open(&f, &file.entry);
+        uint32_t total = 0;
+        uint32_t got;
+        while ((got = mavo_read(&f, buffer, sizeof buffer)) > 0) {
+            total += got;
+            benchmark::ClobberMemory();
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    bench.SetBytesProcessed(bench.iterations() * static_cast<int64_t>(file.input.size()));
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(encode, random, random_bytes)->Unit(benchmark::kMillisecond);
@@ -269,5 +330,13 @@ BENCHMARK_CAPTURE(seek, points_4096, true)->Unit(benchmark::kNanosecond);
 BENCHMARK(decode_spacing)->Unit(benchmark::kNanosecond);
 BENCHMARK_CAPTURE(seek, from_start, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK(index_whole_stream)->Unit(benchmark::kMillisecond);
+// Through a 256-byte buffer: the codec's calls, then the reader's, on the
+// same streams.
+BENCHMARK_CAPTURE(decode_block_256, random, random_bytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(mavo_read_256, random, random_bytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(decode_block_256, bitmap, bitmap_like)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(mavo_read_256, bitmap, bitmap_like)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(decode_block_256, pairs, equal_pairs)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(mavo_read_256, pairs, equal_pairs)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
-/* c_caller.c - calls the codec from C99, seeking and the shortest stream
-   included, so the header's C side and the functions' C linkage are
-   checked by every build of the tests. */
+/* c_caller.c - calls the codec and the reader of embedded files from C99,
+   seeking and the shortest stream included, so the headers' C side and the
+   functions' C linkage are checked by every build of the tests. */
+#include <mavo/assets.h>
 #include <mavo/codec.h>
 
 #include <string.h>
@@ -63,4 +64,39 @@ int c_caller_round_trip(void)
         decode_block(smallest, &state, (uint32_t)size, output, sizeof output, &got);
         return got == sizeof input && memcmp(output, input, sizeof input) == 0;
     }
+}
+
+int c_caller_reader(void);
+
+/* A table as a generated source writes it, entries initialised by
+   position: a stored file and a stream of "zzzzz". */
+static const unsigned char c_caller_text[] = {'a', 'b', 'c', 0};
+static const unsigned char c_caller_stream[] = {0x01, 'z', 0x04, 0};
+static const mavo_asset c_caller_table[] = {
+    {"a.txt", c_caller_text, 3u, 3u, 0, 0u, 0u, 1},
+    {"b/z.bin", c_caller_stream, 3u, 5u, 0, 0u, 0u, 0},
+};
+
+int c_caller_reader(void)
+{
+    mavo_file file;
+    uint8_t out[8];
+    uint32_t count = 0;
+
+    if (mavo_find_prefix(c_caller_table, 2, "b/", &count) != &c_caller_table[1] || count != 1)
+        return 0;
+    if (mavo_bytes(&c_caller_table[0]) != c_caller_text || mavo_bytes(&c_caller_table[1]) != NULL)
+        return 0;
+
+    mavo_open(&file, &c_caller_table[1]);
+    if (mavo_read(&file, out, sizeof out) != 5 || memcmp(out, "zzzzz", 5) != 0 ||
+        mavo_read(&file, out, sizeof out) != 0)
+        return 0;
+    if (mavo_seek(&file, 6) != -1 || mavo_seek(&file, 4) != 0 || mavo_tell(&file) != 4)
+        return 0;
+
+    mavo_open(&file, &c_caller_table[0]);
+    if (mavo_seek(&file, 1) != 0 || mavo_read(&file, out, sizeof out) != 2)
+        return 0;
+    return memcmp(out, "bc", 2) == 0 && mavo_tell(&file) == 3;
 }
