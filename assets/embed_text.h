@@ -1,8 +1,8 @@
 // embed_text.h - the C that mavo_embed writes: for one asset, the header
-// that declares its stream and the source that defines it; for a table of
-// assets, the header that declares the table and the source that defines
-// it with its streams and its lookup by path. The streams go in by each of
-// the ways a compiler can take them.
+// that declares its array and descriptor and the source that defines them;
+// for a table of assets, the header that declares the table and the source
+// that defines it with its streams (or files' bytes) and its lookups by
+// path. The bytes go in by each of the ways a compiler can take them.
 #pragma once
 
 #include <mavo/codec.h>
@@ -34,29 +34,35 @@ struct array_text {
     std::string section; // empty: the default section (flash on AVR)
 };
 
-// One asset: its stream as an array of its own.
+// One asset: its stream (or, stored, the file's bytes) as an array of its
+// own, and its descriptor <symbol>_asset for <mavo/assets.h>'s reader.
 struct asset_text {
     array_text array;
-    std::string name; // the file's name (UTF-8), for the comments
+    std::string name; // the file's name (UTF-8), for the comments and the descriptor
     uint64_t decoded_size = 0;
+    bool stored = false;                       // the array holds the file's bytes
+    std::string no_descriptor;                 // why there is none; empty: there is one
     uint32_t seek_spacing = 0;                 // 0: no seek points
     std::vector<codec_seek_point> seek_points; // index_stream()'s, at seek_spacing
 };
 
-// The header: an include guard, the declaration with C linkage, and the
-// SIZE, DECODED_SIZE and IN_PROGMEM macros (and the seek points' ones).
+// The header: an include guard, the declarations with C linkage, and the
+// SIZE, DECODED_SIZE, STORED and IN_PROGMEM macros (and the seek points'
+// ones).
 std::string header_text(const asset_text &a);
 
-// The source that defines the array (and its seek points). It compiles as
-// C, and as C++ but for the string way.
+// The source that defines the array, its descriptor (and its seek points).
+// It compiles as C, and as C++ but for the string way.
 void write_source_text(const asset_text &a, embedding how, const text_writer &write);
 
-// One file of a table: its stream lies in the table's array at `offset`.
+// One file of a table: its stream (or, stored, its bytes) lies in the
+// table's array at `offset`.
 struct table_entry {
     std::string path; // relative to the table's folder, `/` between names, UTF-8
     uint64_t offset = 0;
-    uint64_t stream_size = 0;
+    uint64_t stream_size = 0; // bytes at offset
     uint64_t decoded_size = 0;
+    bool stored = false;
     std::vector<codec_seek_point> seek_points;
 };
 
@@ -70,9 +76,10 @@ struct table_text {
 };
 
 // The table's header: `const mavo_asset <name>[]`, <NAME>_COUNT,
-// <NAME>_IN_PROGMEM and `<name>_find()`.
+// <NAME>_IN_PROGMEM, `<name>_find()` and `<name>_find_prefix()`.
 std::string table_header_text(const table_text &t);
 
 // The source that defines the table, its streams, paths and seek points,
-// and `<name>_find()`, a binary search over the paths.
+// `<name>_find()`, a binary search over the paths, and
+// `<name>_find_prefix()`.
 void write_table_source_text(const table_text &t, embedding how, const text_writer &write);

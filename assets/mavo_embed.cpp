@@ -4,20 +4,30 @@
 //   mavo_embed --symbol NAME [OPTION...] FILE
 //   mavo_embed --table NAME [--base DIR] [OPTION...] FILE...
 //
-// Reads each FILE, encodes it (the shortest stream the format allows, or
-// with --stream tool the very stream `mavo FILE` writes), expands the
-// stream again and fails unless it gives FILE back, and writes:
+// Reads each FILE (mapped, never copied whole), encodes it (the shortest
+// stream the format allows, or with --stream tool the very stream
+// `mavo FILE` writes), expands the stream again and fails unless it gives
+// FILE back, keeps the file's own bytes instead where --store says, and
+// writes:
 //   OUT/NAME.enc   the stream, or a table's streams back to back (for the
 //                  incbin and embed ways)
-//   OUT/NAME.c     the source that defines the array NAME[] (with
-//                  --seek-spacing also NAME_seek[]), or the table NAME[] of
-//                  mavo_asset entries sorted by path and NAME_find(); C,
+//   OUT/NAME.c     the source that defines the array NAME[] and its
+//                  descriptor NAME_asset (with --seek-spacing also
+//                  NAME_seek[]), or the table NAME[] of mavo_asset entries
+//                  sorted by path, NAME_find() and NAME_find_prefix(); C,
 //                  and C++ but for the string way
 //   HDR/NAME.h     its declarations and sizes
 // A table's paths are relative to --base (the current folder by default).
-// Each output is written under a temporary name and moved into place once
-// complete; when anything fails, none of them is left, and the message
-// (UTF-8, on standard error) names the file. The files are only read.
+//
+// What it promises the files it touches: the inputs are only read, and
+// none may be (or lead to) an output; nothing is written before every
+// check has passed; each output is written under a temporary name and all
+// of them move into place together once complete; an output whose bytes
+// would not change is left as it is, its time included; a source or
+// header that mavo_embed did not make is never replaced; and a failed run
+// leaves every file as it was. Failures are said in UTF-8 on standard
+// error, naming the file; a run that succeeds says what it saved on
+// standard output.
 //
 // Exit status: 0 done, 1 failed, 2 the command line is wrong.
 #include "embed_text.h"
@@ -28,12 +38,11 @@
 #include <mavo/codec.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -45,11 +54,29 @@ namespace fs = std::filesystem;
 const char usage[] =
     "usage: mavo_embed --symbol NAME [OPTION...] FILE\n"
     "       mavo_embed --table NAME [--base DIR] [OPTION...] FILE...\n"
-    "options: [--output-dir DIR] [--header-dir DIR] [--embedding incbin|embed|string|braces]\n"
-    "         [--stream smallest|tool] [--align BYTES] [--section NAME] [--seek-spacing BYTES]\n";
+    "options: [--files-from LIST] [--output-dir DIR] [--header-dir DIR]\n"
+    "         [--embedding incbin|embed|string|braces] [--stream smallest|tool]\n"
+    "         [--store auto|never|always] [--align BYTES] [--section NAME]\n"
+    "         [--seek-spacing BYTES] [--help] [--version] [--] [FILE...]\n"
+    "LIST holds one FILE per line (UTF-8 on Windows). --align takes a power of two\n"
+    "up to 65536. --store: never (the stream), always (the file's bytes), auto (the\n"
+    "stream where it is smaller); the default is never for --symbol, auto for --table.\n";
+
+// The largest --align: a flash erase block; beyond it an alignment only
+// wastes memory (and MSVC's own limit is 8192).
+constexpr uint32_t largest_align = 65536;
+
+// A file whose size or stream does not fit 32 bits has no descriptor and
+// cannot be a table's entry: the reader's offsets are 32-bit.
+constexpr uint64_t largest_entry = UINT32_MAX;
+
+// What a run writes for one FILE: its stream, its bytes, or whichever is
+// smaller.
+enum class store_mode { never, always, automatic };
 
 struct options {
     std::vector<native_string> files;
+    native_string files_from;
     std::string symbol; // one asset
     std::string table;  // or a table
     native_string base;
@@ -57,6 +84,8 @@ struct options {
     native_string header_dir;
     embedding how = embedding::incbin;
     bool tool_stream = false;
+    bool store_given = false;
+    store_mode store = store_mode::never;
     uint32_t align = 0;
     std::string section;
     uint32_t seek_spacing = 0;
@@ -91,35 +120,45 @@ uint32_t positive_number(const std::string &s) {
     return value <= UINT32_MAX ? static_cast<uint32_t>(value) : 0;
 }
 
-bool parse_embedding(const std::string &s, embedding &how) {
-    const std::pair<const char *, embedding> ways[] = {{"incbin", embedding::incbin},
-                                                       {"embed", embedding::embed},
-                                                       {"string", embedding::string},
-                                                       {"braces", embedding::braces}};
-    for (const auto &way : ways)
-        if (s == way.first) {
-            how = way.second;
+template <class Value>
+bool pick(const std::string &s, const std::vector<std::pair<const char *, Value>> &choices,
+          Value &out) {
+    for (const auto &choice : choices)
+        if (s == choice.first) {
+            out = choice.second;
             return true;
         }
     return false;
 }
 
 // Reads the command line into `o`; an empty result, or what is wrong.
+// `--help` and `--version` come back as themselves.
 std::string parse_options(const std::vector<native_string> &args, options &o) {
+    bool only_files = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string arg = ascii(args[i]);
-        if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+        if (only_files || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             o.files.push_back(args[i]);
+            continue;
+        }
+        if (arg == "--")
+            only_files = true;
+        if (arg == "--" || arg == "--help" || arg == "--version") {
+            if (arg != "--")
+                return arg;
             continue;
         }
         if (i + 1 == args.size())
             return arg + " needs a value";
         const native_string &value = args[++i];
         const std::string text = ascii(value);
+        const std::string shown = arg + " " + message_name(value);
         if (arg == "--symbol" || arg == "--table") {
             if (!is_identifier(text))
-                return arg + " " + text + " is not a C identifier";
+                return shown + " is not a C identifier";
             (arg == "--symbol" ? o.symbol : o.table) = text;
+        } else if (arg == "--files-from") {
+            o.files_from = value;
         } else if (arg == "--base") {
             o.base = value;
         } else if (arg == "--output-dir") {
@@ -127,37 +166,48 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
         } else if (arg == "--header-dir") {
             o.header_dir = value;
         } else if (arg == "--embedding") {
-            if (!parse_embedding(text, o.how))
-                return "--embedding " + text + " is not incbin, embed, string or braces";
+            if (!pick<embedding>(text, {{"incbin", embedding::incbin}, {"embed", embedding::embed},
+                                        {"string", embedding::string},
+                                        {"braces", embedding::braces}},
+                                 o.how))
+                return shown + " is not incbin, embed, string or braces";
         } else if (arg == "--stream") {
-            if (text != "smallest" && text != "tool")
-                return "--stream " + text + " is not smallest or tool";
-            o.tool_stream = text == "tool";
+            if (!pick<bool>(text, {{"smallest", false}, {"tool", true}}, o.tool_stream))
+                return shown + " is not smallest or tool";
+        } else if (arg == "--store") {
+            if (!pick<store_mode>(text, {{"auto", store_mode::automatic},
+                                         {"never", store_mode::never},
+                                         {"always", store_mode::always}},
+                                  o.store))
+                return shown + " is not auto, never or always";
+            o.store_given = true;
         } else if (arg == "--align") {
             o.align = positive_number(text);
-            if (o.align == 0 || (o.align & (o.align - 1)) != 0)
-                return "--align " + text + " is not a power of two";
+            if (o.align == 0 || (o.align & (o.align - 1)) != 0 || o.align > largest_align)
+                return shown + " is not a power of two from 1 to " + std::to_string(largest_align);
         } else if (arg == "--section") {
             const bool name_ok = !text.empty() && text.find_first_not_of(
                 "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_.$,") ==
                 std::string::npos;
             if (!name_ok)
-                return "--section " + text + " is not a section name (letters, digits, . _ $ ,)";
+                return shown + " is not a section name (letters, digits, . _ $ ,)";
             o.section = text;
         } else if (arg == "--seek-spacing") {
             o.seek_spacing = positive_number(text);
             if (o.seek_spacing == 0)
-                return "--seek-spacing " + text + " is not a number of bytes";
+                return shown + " is not a number of bytes";
         } else {
             return "unknown option " + arg;
         }
     }
-    if (o.files.empty())
+    if (o.files.empty() && o.files_from.empty())
         return "no FILE";
     if (o.symbol.empty() == o.table.empty())
         return "give --symbol for one FILE or --table for a table";
     if (!o.symbol.empty() && o.files.size() > 1)
         return "more than one FILE for --symbol (a table takes --table)";
+    if (!o.store_given && !o.table.empty())
+        o.store = store_mode::automatic;
     if (o.base.empty())
         o.base = fs::path(".").native();
     if (o.output_dir.empty())
@@ -167,27 +217,49 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
     return std::string();
 }
 
-std::string utf8(const native_string &name) {
-    const std::string text = fs::path(name).u8string();
-    return text;
+// A failure, said once, naming the file it concerns.
+struct failure {
+    native_string file;
+    std::string why;
+};
+
+// The file being read, for a failure that names no file of its own (memory
+// that runs out).
+const native_string *working_on = nullptr;
+
+int report(const failure &f) {
+    std::fprintf(stderr, "mavo_embed: %s: %s\n", message_name(f.file).c_str(), f.why.c_str());
+    return 1;
 }
 
-// The whole file; false with `why` set when it cannot be read.
-bool read_whole_file(const native_string &name, std::vector<uint8_t> &bytes, std::string &why) {
+// The lines of the file list: one name per line, a CR before the LF
+// dropped (a list written on Windows), empty lines skipped.
+bool read_file_list(const native_string &list, std::vector<native_string> &files,
+                    failure &f) {
     input_file in;
-    if (!in.open(name)) {
-        why = std::string("cannot open it for reading: ") + std::strerror(errno);
+    if (!in.open(list)) {
+        f = {list, "cannot open the file list: " + last_error_text()};
         return false;
     }
-    std::error_code size_unknown;
-    const auto size = fs::file_size(fs::path(name), size_unknown);
-    bytes.reserve(size_unknown ? 0 : static_cast<size_t>(size));
-    uint8_t buffer[64 * 1024];
+    std::string text;
+    char buffer[64 * 1024];
     for (size_t n; (n = in.read(buffer, sizeof buffer)) > 0;)
-        bytes.insert(bytes.end(), buffer, buffer + n);
+        text.append(buffer, n);
     if (in.failed()) {
-        why = "cannot read it (is it a file?)";
+        f = {list, "cannot read the file list: " + last_error_text()};
         return false;
+    }
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            files.push_back(name_from_utf8(line));
+        start = end + 1;
     }
     return true;
 }
@@ -211,8 +283,8 @@ size_t tool_stream(const uint8_t *src, size_t n, uint8_t *dst) {
     return filled + len;
 }
 
-// True when `stream` expands to exactly `expected`.
-bool expands_to(const uint8_t *stream, size_t stream_size, const std::vector<uint8_t> &expected) {
+// True when `stream` expands to exactly src[0 .. n - 1].
+bool expands_to(const uint8_t *stream, size_t stream_size, const uint8_t *src, size_t n) {
     codec_state state{};
     uint8_t out[64 * 1024];
     size_t done = 0;
@@ -222,8 +294,7 @@ bool expands_to(const uint8_t *stream, size_t stream_size, const std::vector<uin
         for (;;) {
             uint32_t len = 0;
             const int result = decode_block(stream + pos, &state, chunk, out, sizeof out, &len);
-            if (len > expected.size() - done ||
-                !std::equal(out, out + len, expected.begin() + static_cast<ptrdiff_t>(done)))
+            if (len > n - done || std::memcmp(out, src + done, len) != 0)
                 return false;
             done += len;
             if (result == STEP_NEED_INPUT)
@@ -231,42 +302,73 @@ bool expands_to(const uint8_t *stream, size_t stream_size, const std::vector<uin
         }
         pos += chunk;
     }
-    return done == expected.size();
+    return done == n;
 }
 
-// One file's stream, checked, with its seek points.
+// One file as it goes into the program: its stream, or (stored) its own
+// bytes, which stay in the mapping.
 struct encoded_file {
-    std::unique_ptr<uint8_t[]> stream; // untouched past `size`: a large file costs no more
-    size_t size = 0;
-    uint64_t decoded_size = 0;
+    mapped_input input;
+    std::unique_ptr<uint8_t[]> stream; // untouched past `stream_size`
+    size_t stream_size = 0;
+    bool stored = false;
     std::vector<codec_seek_point> seek_points;
+
+    const uint8_t *bytes() const { return stored ? input.data() : stream.get(); }
+    size_t size() const { return stored ? input.size() : stream_size; }
 };
 
-// Reads and encodes `file` as the options say; false with `why` set when it
-// cannot be.
-bool encode_file(const native_string &file, const options &o, encoded_file &e, std::string &why) {
-    std::vector<uint8_t> input;
-    if (!read_whole_file(file, input, why))
+std::string megabytes(uint64_t bytes) {
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB";
+}
+
+// Makes the stream of e.input as the options say; false with `why` set.
+bool make_stream(const options &o, encoded_file &e, std::string &why) {
+    const uint8_t *src = e.input.data();
+    const size_t n = e.input.size();
+    if (n > SIZE_MAX / 4) {
+        why = "it is too large to encode on this machine";
         return false;
-    const size_t n = input.size();
-    e.decoded_size = n;
-    e.stream.reset(new uint8_t[ENCODE_BOUND(n) + ENCODE_WINDOW_SIZE]);
-    if (o.tool_stream) {
-        e.size = tool_stream(input.data(), n, e.stream.get());
-    } else {
-        std::unique_ptr<uint8_t[]> scratch(new uint8_t[ENCODE_SMALLEST_SCRATCH(n) + 1]);
-        e.size = encode_smallest(input.data(), n, e.stream.get(), ENCODE_BOUND(n), scratch.get());
     }
-    if (!expands_to(e.stream.get(), e.size, input)) {
+    const size_t room = ENCODE_BOUND(n) + ENCODE_WINDOW_SIZE;
+    e.stream.reset(new (std::nothrow) uint8_t[room]);
+    std::unique_ptr<uint8_t[]> scratch;
+    if (e.stream && !o.tool_stream)
+        scratch.reset(new (std::nothrow) uint8_t[ENCODE_SMALLEST_SCRATCH(n) + 1]);
+    if (!e.stream || (!o.tool_stream && !scratch)) {
+        why = "not enough memory to encode it (it needs about " +
+              megabytes(room + (o.tool_stream ? 0 : ENCODE_SMALLEST_SCRATCH(n))) + ")";
+        return false;
+    }
+    e.stream_size = o.tool_stream
+                        ? tool_stream(src, n, e.stream.get())
+                        : encode_smallest(src, n, e.stream.get(), ENCODE_BOUND(n), scratch.get());
+    if (!expands_to(e.stream.get(), e.stream_size, src, n)) {
         why = "its stream does not expand to it again";
         return false;
     }
-    if (o.seek_spacing) {
-        if (e.size > UINT32_MAX) {
+    return true;
+}
+
+// Reads and encodes `file` as the options say; false with `why` set.
+bool encode_file(const native_string &file, const options &o, encoded_file &e,
+                 std::string &why) {
+    working_on = &file;
+    if (!e.input.open(file, why))
+        return false;
+    const size_t n = e.input.size();
+    if (o.store != store_mode::always && !make_stream(o, e, why))
+        return false;
+    e.stored = o.store == store_mode::always ||
+               (o.store == store_mode::automatic && e.stream_size >= n);
+    if (e.stored)
+        e.stream.reset();
+    if (o.seek_spacing && !e.stored) {
+        if (e.stream_size > UINT32_MAX) {
             why = "its stream is too long for seek points (over 4 GiB)";
             return false;
         }
-        const auto size = static_cast<uint32_t>(e.size);
+        const auto size = static_cast<uint32_t>(e.stream_size);
         const uint32_t count = index_stream(e.stream.get(), size, o.seek_spacing, nullptr, 0);
         if (count == UINT32_MAX) {
             why = "it would have more seek points than 32 bits count";
@@ -278,116 +380,195 @@ bool encode_file(const native_string &file, const options &o, encoded_file &e, s
     return true;
 }
 
-// The outputs of one run, removed again unless the run completes.
-class outputs {
-public:
-    explicit outputs(std::vector<native_string> names) : names_(std::move(names)) {}
-    outputs(const outputs &) = delete;
-    outputs &operator=(const outputs &) = delete;
-    ~outputs() {
-        if (!complete_)
-            for (const native_string &name : names_)
-                remove_file(name);
-    }
-    void complete() { complete_ = true; }
-
-private:
-    std::vector<native_string> names_;
-    bool complete_ = false;
-};
-
-// Writes one output whole through `fill`, which hands its pieces to the
-// writer; false when any piece or the final move fails.
-template <class Fill>
-bool write_output(const native_string &name, Fill fill) {
-    output_file out;
-    if (!out.open(name, output_file::mode::binary))
-        return false;
-    bool ok = true;
-    fill([&](const void *data, size_t size) { ok = ok && out.write(data, size); });
-    return ok && out.commit();
+// 1234567 as "1,234,567".
+std::string with_commas(uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (size_t i = digits.size(); i > 3; i -= 3)
+        digits.insert(i - 3, ",");
+    return digits;
 }
 
-int fail(const native_string &file, const std::string &why) {
-    std::fprintf(stderr, "mavo_embed: %s: %s\n", utf8(file).c_str(), why.c_str());
-    return 1;
-}
-
-// The names of one run's outputs.
-struct output_names {
+// The outputs of one run: their names, and whether the stream file is one
+// of them (the incbin and embed ways read it).
+struct output_set {
     native_string stream, source, header;
-    output_names(const options &o, const std::string &name)
+    bool writes_stream;
+    output_set(const options &o, const std::string &name)
         : stream((fs::path(o.output_dir) / (name + ".enc")).native()),
           source((fs::path(o.output_dir) / (name + ".c")).native()),
-          header((fs::path(o.header_dir) / (name + ".h")).native()) {}
+          header((fs::path(o.header_dir) / (name + ".h")).native()),
+          writes_stream(o.how == embedding::incbin || o.how == embedding::embed) {}
 };
 
-// Writes the stream file where the way of embedding reads one, naming it in
-// `array` as the source will; removes any old one elsewhere. An empty
-// result, or what failed.
-std::string write_stream_file(const options &o, const output_names &names, array_text &array) {
-    std::error_code no_dir;
-    fs::create_directories(fs::path(o.output_dir), no_dir);
-    fs::create_directories(fs::path(o.header_dir), no_dir);
-    if (o.how != embedding::incbin && o.how != embedding::embed) {
-        remove_file(names.stream);
+// What mavo_embed writes into every source and header it makes, near the
+// top: a file without it is the user's, and is never replaced.
+const char mark[] = "generated by mavo_embed";
+
+// The first `limit` bytes of a file (fewer when it is shorter).
+std::string head_of(const native_string &name, size_t limit) {
+    input_file in;
+    std::string text(limit, '\0');
+    if (!in.open(name))
         return std::string();
-    }
-    // The source names the stream by its whole path, so that it compiles
-    // from any folder.
-    array.stream_path =
-        fs::absolute(fs::path(names.stream), no_dir).lexically_normal().generic_u8string();
-    if (no_dir || array.stream_path.find_first_of("\"\n\r") != std::string::npos)
-        return "the path of " + utf8(names.stream) +
-               " cannot be named in a source (it holds a quote or a line end)";
-    if (!write_output(names.stream, [&](auto &&put) { put(array.bytes, array.size); }))
-        return "cannot write " + utf8(names.stream);
-    return std::string();
+    text.resize(in.read(&text[0], limit));
+    return text;
 }
 
-// Writes the source and then the header; an empty result, or what failed.
+bool exists(const native_string &name) { return identity_of_name(name).known; }
+
+// The checks made before anything is written: no input is, or leads to
+// (a link, a hard link), an output; and every output may be written and is
+// mavo_embed's own or new.
+bool check_outputs(const output_set &out, const std::vector<native_string> &inputs,
+                   failure &f) {
+    // The stream file is named even where this run does not write one: a
+    // stale one may be removed afterwards, and an input must never be.
+    const native_string *names[] = {&out.stream, &out.source, &out.header};
+    file_identity outputs[3];
+    for (int i = 0; i < 3; ++i)
+        outputs[i] = identity_of_name(*names[i]);
+    for (const native_string &input : inputs) {
+        const file_identity in = identity_of_name(input);
+        for (int i = 0; i < 3; ++i)
+            if (in.known && outputs[i].known && in.volume == outputs[i].volume &&
+                in.index == outputs[i].index) {
+                f = {input, "it is " + message_name(*names[i]) +
+                                ", an output of this run; nothing was written"};
+                return false;
+            }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (i == 0 && !out.writes_stream)
+            continue;
+        if (!may_replace(*names[i])) {
+            f = {*names[i], "cannot write it: it is a folder, or a file that may not be written"};
+            return false;
+        }
+        if (i > 0 && outputs[i].known && head_of(*names[i], 4096).find(mark) == std::string::npos) {
+            f = {*names[i], "it is there and was not made by mavo_embed; it is left as it is "
+                            "(choose another --output-dir, --header-dir or name)"};
+            return false;
+        }
+    }
+    return true;
+}
+
+// One output, written whole under its temporary name.
+struct pending_output {
+    output_file file;
+    bool ready = false;
+};
+
+template <class Fill>
+bool write_pending(pending_output &p, const native_string &name, Fill fill, failure &f) {
+    if (!p.file.open(name, output_file::mode::binary)) {
+        f = {name, "cannot write it: " + p.file.error()};
+        return false;
+    }
+    bool ok = true;
+    fill([&](const void *data, size_t size) { ok = ok && p.file.write(data, size); });
+    if (!ok || !p.file.finish()) {
+        f = {name, "cannot write it: " + p.file.error()};
+        return false;
+    }
+    p.ready = true;
+    return true;
+}
+
+// Writes the stream file (where the way of embedding reads one), the source
+// and the header, then moves them into place together. A stream file that
+// an earlier run wrote, and that the replaced source named, goes once
+// nothing names it any more. `write_source` hands the source's text on in
+// pieces.
 template <class WriteSource>
-std::string write_source_and_header(const output_names &names, WriteSource write_source,
-                                    const std::string &header) {
-    const bool source_written = write_output(names.source, [&](auto &&put) {
-        write_source([&](const std::string &piece) { put(piece.data(), piece.size()); });
-    });
-    if (!source_written)
-        return "cannot write " + utf8(names.source);
-    if (!write_output(names.header, [&](auto &&put) { put(header.data(), header.size()); }))
-        return "cannot write " + utf8(names.header);
-    return std::string();
+bool write_outputs(const output_set &out, const array_text &array, WriteSource write_source,
+                   const std::string &header, failure &f) {
+    std::error_code no_dir;
+    fs::create_directories(fs::path(out.source).parent_path(), no_dir);
+    fs::create_directories(fs::path(out.header).parent_path(), no_dir);
+    pending_output stream, source, head;
+    if (out.writes_stream &&
+        !write_pending(stream, out.stream, [&](auto &&put) { put(array.bytes, array.size); }, f))
+        return false;
+    if (!write_pending(source, out.source, [&](auto &&put) {
+            write_source([&](const std::string &piece) { put(piece.data(), piece.size()); });
+        }, f))
+        return false;
+    if (!write_pending(head, out.header, [&](auto &&put) { put(header.data(), header.size()); },
+                       f))
+        return false;
+
+    const std::string stream_file = utf8_name(fs::path(out.stream).filename().native());
+    const std::string old_source = out.writes_stream ? std::string() : head_of(out.source, 65536);
+    const bool stale_stream = !out.writes_stream && exists(out.stream) &&
+                              old_source.find(mark) != std::string::npos &&
+                              old_source.find(stream_file) != std::string::npos;
+    {
+        signal_hold together;
+        for (pending_output *p : {&stream, &source, &head}) {
+            if (p->ready && !p->file.move_into_place(true)) {
+                f = {p->file.name(), "cannot move it into place: " + p->file.error()};
+                return false;
+            }
+        }
+    }
+    if (stale_stream)
+        remove_file(out.stream);
+    return true;
+}
+
+// The path of the stream file as the source names it: whole, so that it
+// compiles from any folder. Empty with `f` set when no source can name it.
+bool name_stream_file(const output_set &out, array_text &array, failure &f) {
+    if (!out.writes_stream)
+        return true;
+    std::error_code no_path;
+    const fs::path path = fs::absolute(fs::path(out.stream), no_path).lexically_normal();
+    array.stream_path = utf8_name(path.generic_string<native_string::value_type>());
+    if (no_path || array.stream_path.find_first_of("\"\n\r") != std::string::npos) {
+        f = {out.stream, "its path cannot be named in a source (it holds a quote or a line end)"};
+        return false;
+    }
+    return true;
 }
 
 int embed_one(const options &o) {
+    if (o.files.size() != 1)
+        return report({o.files_from, "--symbol takes one FILE, and the list names " +
+                                         std::to_string(o.files.size())});
     const native_string &file = o.files.front();
-    const output_names names(o, o.symbol);
-    // Whatever an earlier run left goes too should this one fail, so that
-    // no build takes a stale stream or header for current.
-    outputs made({names.stream, names.source, names.header});
+    const output_set out(o, o.symbol);
+    failure f;
+    if (!check_outputs(out, o.files, f))
+        return report(f);
     encoded_file e;
     std::string why;
     if (!encode_file(file, o, e, why))
-        return fail(file, why);
+        return report({file, why});
 
     asset_text a;
     a.array.symbol = o.symbol;
-    a.array.bytes = e.stream.get();
-    a.array.size = e.size;
+    a.array.bytes = e.bytes();
+    a.array.size = e.size();
     a.array.align = o.align;
     a.array.section = o.section;
-    a.name = utf8(fs::path(file).filename().native());
-    a.decoded_size = e.decoded_size;
-    a.seek_spacing = o.seek_spacing;
+    a.name = utf8_name(fs::path(file).filename().native());
+    a.decoded_size = e.input.size();
+    a.stored = e.stored;
+    a.seek_spacing = e.stored ? 0 : o.seek_spacing;
     a.seek_points = std::move(e.seek_points);
-    why = write_stream_file(o, names, a.array);
-    if (why.empty())
-        why = write_source_and_header(
-            names, [&](const text_writer &write) { write_source_text(a, o.how, write); },
-            header_text(a));
-    if (!why.empty())
-        return fail(file, why);
-    made.complete();
+    if (a.decoded_size > largest_entry || a.array.size > largest_entry)
+        a.no_descriptor = "the file or its array is over 4 GiB, past the 32-bit offsets of "
+                          "<mavo/assets.h>'s reader";
+    if (!name_stream_file(out, a.array, f) ||
+        !write_outputs(
+            out, a.array, [&](const text_writer &write) { write_source_text(a, o.how, write); },
+            header_text(a), f))
+        return report(f);
+    std::printf("mavo: %s (%s): %s -> %s bytes%s\n", o.symbol.c_str(),
+                message_name(fs::path(file).filename().native()).c_str(),
+                with_commas(a.decoded_size).c_str(), with_commas(a.array.size).c_str(),
+                a.stored ? ", stored" : "");
     return 0;
 }
 
@@ -398,38 +579,51 @@ std::string table_path(const native_string &file, const native_string &base) {
     const fs::path from = fs::absolute(fs::path(base), no_path).lexically_normal();
     const fs::path relative =
         fs::absolute(fs::path(file), no_path).lexically_normal().lexically_relative(from);
-    const std::string path = relative.generic_u8string();
-    if (no_path || path.empty() || path == "." || path.compare(0, 2, "..") == 0)
+    const std::string path = utf8_name(relative.generic_string<native_string::value_type>());
+    if (no_path || path.empty() || path == "." || path == ".." || path.compare(0, 3, "../") == 0)
         return std::string();
     return path;
 }
 
 int embed_table(const options &o) {
-    const output_names names(o, o.table);
-    outputs made({names.stream, names.source, names.header});
+    const output_set out(o, o.table);
+    failure f;
+    if (!check_outputs(out, o.files, f))
+        return report(f);
     table_text t;
     t.name = o.table;
     t.seek_spacing = o.seek_spacing;
-    std::vector<uint8_t> streams;
+    std::vector<uint8_t> bytes;
     std::vector<std::pair<std::string, size_t>> order; // path, file's place
+    uint64_t files_size = 0;
+    size_t stored = 0;
     for (const native_string &file : o.files) {
         std::string why;
         encoded_file e;
         if (!encode_file(file, o, e, why))
-            return fail(file, why);
+            return report({file, why});
         table_entry entry;
         entry.path = table_path(file, o.base);
         if (entry.path.empty())
-            return fail(file, "it does not lie inside the table's folder " + utf8(o.base));
-        // Each stream starts where its alignment says, counted from the
+            return report({file, "it does not lie inside the table's folder " +
+                                     message_name(o.base)});
+        if (e.input.size() > largest_entry || e.size() > largest_entry)
+            return report({file, "it is " + with_commas(e.input.size()) +
+                                     " bytes (its stream " + with_commas(e.size()) +
+                                     "), more than a table's entry holds: 4 GiB - 1, the "
+                                     "reader's 32-bit offsets; embed it on its own"});
+        // Each entry starts where its alignment says, counted from the
         // array's start, which is aligned as much.
         const uint32_t align = o.align ? o.align : 1;
-        streams.resize((streams.size() + align - 1) / align * align);
-        entry.offset = streams.size();
-        entry.stream_size = e.size;
-        entry.decoded_size = e.decoded_size;
+        bytes.resize((bytes.size() + align - 1) / align * align);
+        entry.offset = bytes.size();
+        entry.stream_size = e.size();
+        entry.decoded_size = e.input.size();
+        entry.stored = e.stored;
         entry.seek_points = std::move(e.seek_points);
-        streams.insert(streams.end(), e.stream.get(), e.stream.get() + e.size);
+        bytes.insert(bytes.end(), e.bytes(), e.bytes() + e.size());
+        files_size += e.input.size();
+        stored += e.stored ? 1 : 0;
         order.emplace_back(entry.path, t.entries.size());
         t.entries.push_back(std::move(entry));
     }
@@ -438,24 +632,37 @@ int embed_table(const options &o) {
     std::vector<table_entry> sorted;
     for (size_t i = 0; i < order.size(); ++i) {
         if (i > 0 && order[i].first == order[i - 1].first)
-            return fail(o.files[order[i].second], "two files have the path " + order[i].first);
+            return report({o.files[order[i].second],
+                           "two files have the path " + order[i].first});
         sorted.push_back(std::move(t.entries[order[i].second]));
     }
     t.entries = std::move(sorted);
     t.array.symbol = o.table + "_streams";
-    t.array.bytes = streams.data();
-    t.array.size = streams.size();
+    t.array.bytes = bytes.data();
+    t.array.size = bytes.size();
     t.array.align = o.align;
     t.array.section = o.section;
-    std::string why = write_stream_file(o, names, t.array);
-    if (why.empty())
-        why = write_source_and_header(
-            names, [&](const text_writer &write) { write_table_source_text(t, o.how, write); },
-            table_header_text(t));
-    if (!why.empty())
-        return fail(o.files.front(), why);
-    made.complete();
+    if (!name_stream_file(out, t.array, f) ||
+        !write_outputs(
+            out, t.array,
+            [&](const text_writer &write) { write_table_source_text(t, o.how, write); },
+            table_header_text(t), f))
+        return report(f);
+    std::printf("mavo: %s (%s file%s): %s -> %s bytes, %s stored\n", o.table.c_str(),
+                with_commas(t.entries.size()).c_str(), t.entries.size() == 1 ? "" : "s",
+                with_commas(files_size).c_str(), with_commas(bytes.size()).c_str(),
+                with_commas(stored).c_str());
     return 0;
+}
+
+// `o` is main's, which outlives the run: working_on may point into it.
+int run(options &o) {
+    failure f;
+    if (!o.files_from.empty() && !read_file_list(o.files_from, o.files, f))
+        return report(f);
+    if (o.files.empty())
+        return report({o.files_from, "the file list names no file"});
+    return o.table.empty() ? embed_one(o) : embed_table(o);
 }
 
 } // namespace
@@ -463,10 +670,27 @@ int embed_table(const options &o) {
 int main(int argc, char **argv) {
     prepare_process();
     options o;
-    const std::string wrong = parse_options(command_line_arguments(argc, argv), o);
+    const std::vector<native_string> args = command_line_arguments(argc, argv);
+    const std::string wrong = parse_options(args, o);
+    if (wrong == "--help") {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (wrong == "--version") {
+        std::printf("mavo_embed %s\n", MAVO_VERSION);
+        return 0;
+    }
     if (!wrong.empty()) {
         std::fprintf(stderr, "mavo_embed: %s\n%s", wrong.c_str(), usage);
         return 2;
     }
-    return o.table.empty() ? embed_one(o) : embed_table(o);
+    // Memory that runs out anywhere (a table's array, the text of a large
+    // source) is a failure like any other: what was written goes, nothing
+    // of the user's changes.
+    try {
+        return run(o);
+    } catch (const std::bad_alloc &) {
+        const native_string &file = working_on ? *working_on : o.files_from;
+        return report({file, "not enough memory (what was written so far is gone)"});
+    }
 }
