@@ -66,10 +66,11 @@ function(_mavo_claim_names target file symbol seek)
     string(TOLOWER "${symbol}.h" header)
     set(names "${symbol}" "${upper}_IN_PROGMEM" "header file ${header}")
     if(seek STREQUAL "TABLE")
-        list(APPEND names "${upper}_COUNT" "${symbol}_find" "${symbol}_streams"
-            "MAVO_TABLE_${upper}_H")
+        list(APPEND names "${upper}_COUNT" "${symbol}_find" "${symbol}_find_prefix"
+            "${symbol}_streams" "MAVO_TABLE_${upper}_H")
     else()
-        list(APPEND names "${upper}_SIZE" "${upper}_DECODED_SIZE" "MAVO_ASSET_${upper}_H")
+        list(APPEND names "${upper}_SIZE" "${upper}_DECODED_SIZE" "${upper}_STORED"
+            "${symbol}_asset" "${symbol}_asset_path" "MAVO_ASSET_${upper}_H")
     endif()
     if(seek AND NOT seek STREQUAL "TABLE")
         list(APPEND names "${symbol}_seek" "${upper}_SEEK_POINTS" "${upper}_SEEK_SPACING")

@@ -7,8 +7,7 @@
 # with one configuration; an installed package's or one on the PATH (past a
 # cross toolchain's find root, which would hide both); else mavo_embed built
 # from mavo's sources for the build machine, in Release, as a project of its
-# own inside this build, again only when one of those sources changes (the
-# mavo tool beside it, for the build machine's users).
+# own inside this build, again only when one of those sources changes.
 
 set(MAVO_EMBED_EXECUTABLE "" CACHE FILEPATH
     "mavo_embed for the build machine, for mavo_add_assets (empty: found or built)")
@@ -45,8 +44,8 @@ function(_mavo_find_program installed out)
     set(${out} "${MAVO_EMBED_FOUND}" PARENT_SCOPE)
 endfunction()
 
-# mavo_embed, and the mavo tool beside it, built from mavo's source tree
-# (the folder above this one) for the build machine, in a folder of this
+# mavo_embed built from mavo's source tree (the folder above this one) for
+# the build machine, in a folder of this
 # build, as part of the build (an external project), or, `now`, while
 # configuring; mavo_embed goes to `out`. The same project and programs serve
 # every call.
@@ -66,7 +65,7 @@ function(_mavo_host_build now out)
     # tool for the build machine whatever this build is for.
     string(REPLACE "Ninja Multi-Config" "Ninja" host_generator "${CMAKE_GENERATOR}")
     set(host_args -DCMAKE_BUILD_TYPE=Release -DMAVO_BUILD_TESTS=OFF -DMAVO_BUILD_EXAMPLES=OFF
-        -DMAVO_BUILD_TOOL=ON -DMAVO_INSTALL=OFF "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${bin}"
+        -DMAVO_BUILD_TOOL=OFF -DMAVO_INSTALL=OFF "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${bin}"
         "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY_RELEASE=${bin}")
     get_property(built GLOBAL PROPERTY MAVO_HOST_BUILT_NOW)
     if(now AND NOT built)
@@ -76,7 +75,7 @@ function(_mavo_host_build now out)
             RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
         if(status EQUAL 0)
             execute_process(COMMAND "${CMAKE_COMMAND}" --build "${host_build}" --config Release
-                --target mavo mavo_embed RESULT_VARIABLE status OUTPUT_VARIABLE log
+                --target mavo_embed RESULT_VARIABLE status OUTPUT_VARIABLE log
                 ERROR_VARIABLE log)
         endif()
         if(NOT status EQUAL 0)
@@ -93,9 +92,9 @@ function(_mavo_host_build now out)
             CMAKE_GENERATOR "${host_generator}"
             CMAKE_ARGS ${host_args}
             BUILD_COMMAND "${CMAKE_COMMAND}" --build <BINARY_DIR> --config Release
-                --target mavo mavo_embed
+                --target mavo_embed
             INSTALL_COMMAND ""
-            BUILD_BYPRODUCTS "${host_program}" "${bin}/mavo${CMAKE_HOST_EXECUTABLE_SUFFIX}"
+            BUILD_BYPRODUCTS "${host_program}"
             USES_TERMINAL_BUILD ON)
         # mavo's own files that make the program: its sources and the CMake
         # files that build them (each folder's, not recursively: the source
@@ -103,7 +102,8 @@ function(_mavo_host_build now out)
         # so a build with nothing changed runs no step at all.
         file(GLOB inputs LIST_DIRECTORIES false "${host_source}/CMakeLists.txt"
             "${host_source}/cmake/*.cmake" "${host_source}/cmake/package/*.cmake"
-            "${host_source}/codec/*" "${host_source}/tool/*" "${host_source}/assets/*")
+            "${host_source}/codec/*" "${host_source}/reader/*" "${host_source}/platform/*"
+            "${host_source}/assets/*")
         ExternalProject_Add_StepDependencies(mavo_host_tools build ${inputs})
     endif()
 endfunction()

@@ -1,18 +1,32 @@
-# mavo_add_assets(<target> FILES <file>... [PREFIX <prefix>] [ALIGN <bytes>]
-#                 [SECTION <name>] [SEEK_SPACING <bytes>] [STREAM smallest|tool])
+# mavo_add_assets(<target> FILES <file>... [PREFIX <prefix>] [options])
+# mavo_add_assets(<target> FILES <file>... TABLE <name> [BASE <dir>] [options])
+# mavo_add_assets(<target> DIRECTORY <dir> [PATTERNS <glob>...] [EXCLUDE <glob>...]
+#                 TABLE <name> [options])
+# options: [STORE auto|never|always] [STREAM smallest|tool] [ALIGN <bytes>]
+#          [SECTION <name>] [SEEK_SPACING <bytes>]
 #
-# Embeds each file in <target> as a mavo stream, made at build time:
-#   <symbol>      const unsigned char <symbol>[], the stream
-#   <symbol>.h    on the target's include path (PUBLIC): the declaration
-#                 (C linkage), <SYMBOL>_SIZE (bytes of stream),
-#                 <SYMBOL>_DECODED_SIZE (bytes of the file) and
-#                 <SYMBOL>_IN_PROGMEM (1 on AVR, where the stream is in flash)
-# and links mavo::codec (for the target's users too, when it is a library).
-# ALIGN aligns each array to a power of two, SECTION puts it in the named
-# section; SEEK_SPACING adds <symbol>_seek[], the stream's seek points for
-# decode_seek(), with <SYMBOL>_SEEK_POINTS and <SYMBOL>_SEEK_SPACING.
-# STREAM smallest (the default) embeds the shortest stream the format
-# allows; STREAM tool the very stream `mavo FILE` writes.
+# Embeds each file in <target> as a mavo stream (or its own bytes), made at
+# build time:
+#   <symbol>        const unsigned char <symbol>[], the stream
+#   <symbol>_asset  its descriptor for <mavo/assets.h>'s reader
+#   <symbol>.h      on the target's include path (PUBLIC): the declarations
+#                   (C linkage), <SYMBOL>_SIZE (bytes in the array),
+#                   <SYMBOL>_DECODED_SIZE (bytes of the file), <SYMBOL>_STORED
+#                   (1 when the array is the file's bytes) and
+#                   <SYMBOL>_IN_PROGMEM (1 on AVR, where it is in flash)
+# or, with TABLE, one table of all the files (DIRECTORY: every file below
+# the folder, links followed) sorted by path, with <name>_find() and
+# <name>_find_prefix(); and links mavo::codec (for the target's users too,
+# when it is a library). STORE never (single assets' default) embeds the
+# stream, always the file's bytes, auto (tables' default) whichever is
+# smaller. ALIGN aligns each array to a power of two up to 65536, SECTION
+# puts it in the named section; SEEK_SPACING adds <symbol>_seek[], the
+# stream's seek points for decode_seek(), with <SYMBOL>_SEEK_POINTS and
+# <SYMBOL>_SEEK_SPACING. STREAM smallest (the default) embeds the shortest
+# stream the format allows; STREAM tool the very stream `mavo FILE` writes.
+# PATTERNS and EXCLUDE take globs matched against the paths in the table:
+# without a `/`, a file's name in any folder; with one, folders from the
+# top and any file below them.
 #
 # The symbol: <prefix> and the file's name (no folders); each character
 # beyond ASCII written as `u` and its code point in hex (four digits or
@@ -26,19 +40,30 @@
 # files of one name in two libraries, say) stop the configure step, naming
 # both files and both targets; only separate executables may reuse a name.
 #
+# Any name a file system allows works, in FILES (each argument is taken as
+# it stands) and in folders; a name no build file can hold (a line end)
+# stops the configure step, naming it. In a folder, links to files and
+# folders are followed; dangling links, loops, FIFOs, sockets and devices
+# are left out with a warning naming each.
+#
 # The stream goes into the program without any compiler parsing it: with a
 # GNU-compatible toolchain the assembler takes it in (.incbin); elsewhere
 # `#embed` where the compiler has it, else string literals (C) or a brace
 # list (C++). MAVO_ASSET_EMBEDDING (incbin, embed, string or braces) forces
 # one. All of a target's streams are compiled as one source.
 #
-# Each file's step is one run of mavo_embed (MavoAssetProgram.cmake says
-# which), again when the file or the program changes, for that file alone;
-# it writes the stream, the header and the array's source into the build
-# tree, never beside the file. In a build folder with a `#` in its path,
-# where CMake lets no build step write, the steps run while configuring,
-# and an edit to an asset configures again.
+# Each file's step (a table's: the table's) is one run of mavo_embed
+# (MavoAssetProgram.cmake says which), given its files in a list, again
+# when a file or the program changes, for that step alone; it writes the
+# stream, the header and the array's source into the build tree, never
+# beside the file, and leaves each that would not change as it is, so that
+# nothing is compiled again for a file touched but not changed. A file
+# added to a folder, or removed from it or from FILES, configures again. In
+# a build folder with a `#` in its path, where CMake lets no build step
+# write, the steps run while configuring, and an edit to an asset
+# configures again.
 
+include("${CMAKE_CURRENT_LIST_DIR}/MavoAssetFiles.cmake")
 include("${CMAKE_CURRENT_LIST_DIR}/MavoAssetNames.cmake")
 include("${CMAKE_CURRENT_LIST_DIR}/MavoAssetProgram.cmake")
 
@@ -46,21 +71,27 @@ set(MAVO_ASSET_EMBEDDING "" CACHE STRING
     "How mavo_add_assets embeds streams: incbin, embed, string or braces (empty: chosen per toolchain)")
 set_property(CACHE MAVO_ASSET_EMBEDDING PROPERTY STRINGS "" incbin embed string braces)
 
-# A file named in FILES: relative names are looked for in the current source
-# folder, then in the current build folder (where the project's own custom
-# commands put their outputs, as CMake's own commands do). A file the build
-# makes cannot be an asset made while configuring (the caller's
-# `while_configuring`, for its target's build folder `target_binary_dir`).
-function(_mavo_asset_path file out)
-    if(file MATCHES "[\n\r\"]")
-        message(FATAL_ERROR "mavo_add_assets: the name of ${file} holds a line end or a quote, "
-            "which no build step can pass on")
+# A file named in FILES (as it stands, list-safe): relative names are
+# looked for in the current source folder, then in the current build
+# folder (where the project's own custom commands put their outputs, as
+# CMake's own commands do); list-safe too. A file the build makes cannot be
+# an asset made while configuring (the caller's `while_configuring`, for
+# its target's build folder `target_binary_dir`). The folder of a file that
+# is there is watched: should the file go, the next build configures
+# again, and stops here, naming it.
+function(_mavo_asset_path file links_dir out)
+    _mavo_real_name("${file}" real)
+    _mavo_refuse_line_ends("${real}")
+    if(IS_ABSOLUTE "${real}")
+        set(candidates "${file}")
+    else()
+        _mavo_list_safe("${CMAKE_CURRENT_SOURCE_DIR}/" source_dir)
+        _mavo_list_safe("${CMAKE_CURRENT_BINARY_DIR}/" binary_dir)
+        set(candidates "${source_dir}${file}" "${binary_dir}${file}")
     endif()
-    set(candidates "${file}")
-    if(NOT IS_ABSOLUTE "${file}")
-        set(candidates "${CMAKE_CURRENT_SOURCE_DIR}/${file}" "${CMAKE_CURRENT_BINARY_DIR}/${file}")
-    endif()
+    set(looked "")
     foreach(candidate IN LISTS candidates)
+        _mavo_real_name("${candidate}" candidate)
         cmake_path(NORMAL_PATH candidate)
         get_property(generated SOURCE "${candidate}" PROPERTY GENERATED)
         if(IS_DIRECTORY "${candidate}")
@@ -72,12 +103,21 @@ function(_mavo_asset_path file out)
                 "configuring; build in a folder without `#`")
         endif()
         if(EXISTS "${candidate}" OR generated)
-            set(${out} "${candidate}" PARENT_SCOPE)
+            _mavo_list_safe("${candidate}" safe)
+            if(NOT generated)
+                cmake_path(GET candidate PARENT_PATH folder)
+                _mavo_list_safe("${folder}" folder)
+                _mavo_watch_folder("${folder}" "${links_dir}")
+            endif()
+            set(${out} "${safe}" PARENT_SCOPE)
             return()
         endif()
+        if(looked)
+            string(APPEND looked " or ")
+        endif()
+        string(APPEND looked "${candidate}")
     endforeach()
-    string(REPLACE ";" " or " looked "${candidates}")
-    message(FATAL_ERROR "mavo_add_assets: ${file} does not exist (looked for ${looked})")
+    message(FATAL_ERROR "mavo_add_assets: ${real} does not exist (looked for ${looked})")
 endfunction()
 
 # How the streams go into the program (see the top), for the language of
@@ -120,9 +160,14 @@ endfunction()
 # Writes `text` to `file` only when it differs, so that a configure step
 # alone compiles nothing again.
 function(_mavo_write_if_changed file text)
+    if(EXISTS "${file}")
+        file(READ "${file}" old)
+        if(old STREQUAL text)
+            return()
+        endif()
+    endif()
     file(WRITE "${file}.new" "${text}")
-    file(COPY_FILE "${file}.new" "${file}" ONLY_IF_DIFFERENT)
-    file(REMOVE "${file}.new")
+    file(RENAME "${file}.new" "${file}")
 endfunction()
 
 # Checks the caller's parsed options (arg_*); stops the configure step on
@@ -131,23 +176,24 @@ function(_mavo_check_options target)
     if(arg_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "mavo_add_assets: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
     endif()
-    if(NOT arg_FILES AND NOT arg_DIRECTORY)
+    if(NOT files AND NOT arg_DIRECTORY)
         message(FATAL_ERROR "mavo_add_assets: no FILES for ${target}")
     endif()
-    if(arg_DIRECTORY AND (arg_FILES OR NOT arg_TABLE OR arg_BASE))
+    if(arg_DIRECTORY AND (files OR NOT arg_TABLE OR arg_BASE))
         message(FATAL_ERROR "mavo_add_assets: DIRECTORY goes with TABLE, without FILES or BASE")
     endif()
-    if((arg_PATTERNS AND NOT arg_DIRECTORY) OR (arg_BASE AND NOT arg_TABLE)
+    if(((arg_PATTERNS OR arg_EXCLUDE) AND NOT arg_DIRECTORY) OR (arg_BASE AND NOT arg_TABLE)
        OR (arg_TABLE AND DEFINED arg_PREFIX))
-        message(FATAL_ERROR "mavo_add_assets: PATTERNS go with DIRECTORY, BASE with TABLE, "
-            "and PREFIX with no TABLE")
+        message(FATAL_ERROR "mavo_add_assets: PATTERNS and EXCLUDE go with DIRECTORY, BASE with "
+            "TABLE, and PREFIX with no TABLE")
     endif()
     if(DEFINED arg_TABLE AND NOT arg_TABLE MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
         message(FATAL_ERROR "mavo_add_assets: TABLE ${arg_TABLE} is not a C identifier")
     endif()
     if(DEFINED arg_ALIGN)
-        if(NOT arg_ALIGN MATCHES "^[1-9][0-9]*$")
-            message(FATAL_ERROR "mavo_add_assets: ALIGN ${arg_ALIGN} is not a number of bytes")
+        if(NOT arg_ALIGN MATCHES "^[1-9][0-9]?[0-9]?[0-9]?[0-9]?$" OR arg_ALIGN GREATER 65536)
+            message(FATAL_ERROR "mavo_add_assets: ALIGN ${arg_ALIGN} is not a number of bytes "
+                "from 1 to 65536")
         endif()
         math(EXPR low_bits "${arg_ALIGN} & (${arg_ALIGN} - 1)")
         if(NOT low_bits EQUAL 0)
@@ -164,6 +210,9 @@ function(_mavo_check_options target)
     endif()
     if(DEFINED arg_STREAM AND NOT arg_STREAM MATCHES "^(smallest|tool)$")
         message(FATAL_ERROR "mavo_add_assets: STREAM ${arg_STREAM} is not smallest or tool")
+    endif()
+    if(DEFINED arg_STORE AND NOT arg_STORE MATCHES "^(auto|never|always)$")
+        message(FATAL_ERROR "mavo_add_assets: STORE ${arg_STORE} is not auto, never or always")
     endif()
 endfunction()
 
@@ -192,77 +241,91 @@ function(_mavo_asset_target target out)
 endfunction()
 
 # Runs one step now, while configuring, unless its outputs are newer than
-# its inputs and the program; the inputs are configure dependencies, so
-# that an edit to one configures again. The command's arguments are the
-# caller's `step_command`.
-function(_mavo_step_now program inputs comment outputs)
+# its inputs (`depends`) and the program; the inputs are configure
+# dependencies, so that an edit to one configures again. The command's
+# arguments are the caller's, as _mavo_add_step() gives them.
+function(_mavo_step_now program depends comment outputs)
     set(stale FALSE)
     foreach(output IN LISTS outputs)
-        foreach(input IN LISTS inputs ITEMS "${program}")
+        foreach(input IN LISTS depends ITEMS "${program}")
             if(NOT EXISTS "${output}" OR "${input}" IS_NEWER_THAN "${output}")
                 set(stale TRUE)
             endif()
         endforeach()
     endforeach()
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${inputs})
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${depends})
     if(NOT stale)
         return()
     endif()
     message(STATUS "${comment}")
-    execute_process(COMMAND "${program}" ${step_command}
+    execute_process(COMMAND "${program}" ${options} --output-dir "${streams_dir}"
+                            --header-dir "${include_dir}" --base "${base}"
+                            --files-from "${list_file}"
         RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(NOT status EQUAL 0)
         message(FATAL_ERROR "mavo_add_assets: ${out}")
     endif()
+    string(STRIP "${out}" out)
+    message(STATUS "${out}")
 endfunction()
 
-# One step of the caller's target, which makes `name`.h and `name`.c from
-# `inputs` (a list whose names have their `;` escaped) by running the
-# program with the arguments in `step_command`. It uses the caller's
-# target, program, program_depends, include_dir, streams_dir,
-# while_configuring and embedding; its outputs go to the caller's
-# `outputs`, its name to the target's list.
-macro(_mavo_add_step name inputs comment)
-    set(step_outputs "${include_dir}/${name}.h" "${streams_dir}/${name}.c")
+# One step of the caller's target, which makes `name`.h and `name`.c (and
+# `name`.enc) from the files (list-safe) in `inputs`, handed to the program
+# in the list file lists/`name`, a table's paths relative to `base`, by
+# running the program with the caller's `options` (flags and plain values;
+# every path goes as an argument of its own, so that no `;` or `[` in it
+# can split or join arguments). It uses the caller's target, dir, program,
+# program_depends, include_dir, streams_dir, while_configuring and
+# embedding; what the target's source must wait for goes to the caller's
+# `outputs`, the step's stamp to its `stamps`, its name to the target's
+# list.
+function(_mavo_add_step name inputs base comment)
+    set(made "${include_dir}/${name}.h" "${streams_dir}/${name}.c")
     if(embedding MATCHES "^(incbin|embed)$")
-        list(APPEND step_outputs "${streams_dir}/${name}.enc")
+        list(APPEND made "${streams_dir}/${name}.enc")
     endif()
-    if(while_configuring)
-        _mavo_step_now("${program}" "${inputs}" "${comment}" "${step_outputs}")
-    else()
-        add_custom_command(OUTPUT ${step_outputs} COMMAND "${program}" ${step_command}
-            DEPENDS "${inputs}" ${program_depends} COMMENT "${comment}" VERBATIM)
-    endif()
-    list(APPEND outputs ${step_outputs})
-    set_property(TARGET "${target}" APPEND PROPERTY MAVO_ASSET_SYMBOLS "${name}")
-endmacro()
-
-# The files of DIRECTORY `dir` that match `patterns` (every file without),
-# looked for again at every build, so that a file added or removed reaches
-# the program.
-function(_mavo_directory_files dir patterns out)
-    cmake_path(ABSOLUTE_PATH dir NORMALIZE)
-    if(NOT IS_DIRECTORY "${dir}")
-        message(FATAL_ERROR "mavo_add_assets: DIRECTORY ${dir} is not a folder")
-    endif()
-    if(NOT patterns)
-        set(patterns "*")
-    endif()
-    set(files "")
-    foreach(pattern IN LISTS patterns)
-        file(GLOB_RECURSE found CONFIGURE_DEPENDS LIST_DIRECTORIES false "${dir}/${pattern}")
-        list(APPEND files ${found})
+    # The list, one name a line as it really is; a table's may be long, so
+    # it is made as one string, not name by name.
+    set(list_file "${dir}/lists/${name}")
+    string(REPLACE ";" "\n" listed "${inputs}")
+    _mavo_real_name("${listed}\n" listed)
+    _mavo_write_if_changed("${list_file}" "${listed}")
+    # Configuring writes the list: should it go, configuring again makes it.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${list_file}")
+    # Names a build file can hold go in as they are; the others by links.
+    get_property(unsafe GLOBAL PROPERTY MAVO_UNSAFE_LIST_SAFE_NAME)
+    set(depends ${inputs})
+    list(FILTER depends EXCLUDE REGEX "${unsafe}")
+    set(linked ${inputs})
+    list(FILTER linked INCLUDE REGEX "${unsafe}")
+    foreach(input IN LISTS linked)
+        _mavo_dependency_name("${input}" "${dir}/links" dependency)
+        list(APPEND depends "${dependency}")
     endforeach()
-    list(REMOVE_DUPLICATES files)
-    list(SORT files)
-    if(NOT files)
-        message(FATAL_ERROR "mavo_add_assets: no file in ${dir} matches ${patterns}")
+    list(APPEND depends "${list_file}")
+    # The stamp tells a build tool that judges by times that the step ran;
+    # the outputs themselves keep their times when their bytes stay.
+    set(stamp "${dir}/stamps/${name}")
+    file(MAKE_DIRECTORY "${dir}/stamps")
+    if(while_configuring)
+        _mavo_step_now("${program}" "${depends}" "${comment}" "${made}")
+    else()
+        add_custom_command(OUTPUT "${stamp}" BYPRODUCTS ${made}
+            COMMAND "${program}" ${options} --output-dir "${streams_dir}"
+                    --header-dir "${include_dir}" --base "${base}" --files-from "${list_file}"
+            COMMAND "${CMAKE_COMMAND}" -E touch "${stamp}"
+            DEPENDS ${depends} ${program_depends} COMMENT "${comment}" VERBATIM)
+        list(APPEND stamps "${stamp}")
     endif()
-    set(${out} "${dir}" "${files}" PARENT_SCOPE)
+    list(APPEND outputs ${made})
+    set_property(TARGET "${target}" APPEND PROPERTY MAVO_ASSET_SYMBOLS "${name}")
+    set(outputs "${outputs}" PARENT_SCOPE)
+    set(stamps "${stamps}" PARENT_SCOPE)
 endfunction()
 
 # The first call for a target adds the generated source, the include
-# folder and the codec to it.
+# folder and the codec to it, and has the source written, and stale
+# headers dropped, once every call has been made.
 function(_mavo_set_up_target target lang source include_dir)
     target_sources("${target}" PRIVATE "${source}")
     # A generated file is no place for the project's warnings.
@@ -277,16 +340,36 @@ function(_mavo_set_up_target target lang source include_dir)
     if(NOT type STREQUAL "EXECUTABLE")
         set_property(TARGET "${target}" APPEND PROPERTY INTERFACE_LINK_LIBRARIES mavo::codec)
     endif()
-    # Headers of assets dropped since the last configure must not stay on
-    # the include path.
     set_property(TARGET "${target}" PROPERTY MAVO_ASSET_INCLUDE_DIR "${include_dir}")
-    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY \"${CMAKE_SOURCE_DIR}\" CALL _mavo_drop_stale_headers \"${target}\")")
+    set_property(TARGET "${target}" PROPERTY MAVO_ASSET_SOURCE "${source}")
+    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY \"${CMAKE_SOURCE_DIR}\" CALL _mavo_finish_target \"${target}\")")
 endfunction()
 
 function(mavo_add_assets target)
     _mavo_asset_target("${target}" target)
-    cmake_parse_arguments(PARSE_ARGV 1 arg ""
-        "PREFIX;ALIGN;SECTION;SEEK_SPACING;STREAM;TABLE;BASE;DIRECTORY" "FILES;PATTERNS")
+    set(one_value PREFIX ALIGN SECTION SEEK_SPACING STREAM STORE TABLE BASE DIRECTORY)
+    set(many_values FILES PATTERNS EXCLUDE)
+    # FILES, each argument exactly as given: ARGV read by number, never split
+    # at a `;` nor kept whole by a `[` as cmake_parse_arguments() would.
+    set(files "")
+    set(in_files FALSE)
+    math(EXPR last "${ARGC} - 1")
+    foreach(i RANGE 1 ${last})
+        set(arg "${ARGV${i}}")
+        if(arg IN_LIST one_value OR arg IN_LIST many_values)
+            set(in_files FALSE)
+            if(arg STREQUAL "FILES")
+                set(in_files TRUE)
+            endif()
+        elseif(in_files)
+            # `\;` is CMake's own way to write a `;` in a list, and stands
+            # for one here too.
+            string(REPLACE "\\;" ";" arg "${arg}")
+            _mavo_list_safe("${arg}" arg)
+            list(APPEND files "${arg}")
+        endif()
+    endforeach()
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "${one_value}" "${many_values}")
     _mavo_check_options("${target}")
 
     # The generated source is C where this folder has C, else C++ (a C++
@@ -316,10 +399,10 @@ function(mavo_add_assets target)
     endif()
     _mavo_program(${while_configuring} program program_depends)
 
-    # Without STREAM, mavo_embed makes the smallest stream.
-    set(options --output-dir "${streams_dir}" --header-dir "${include_dir}"
-        --embedding ${embedding})
-    foreach(option ALIGN SECTION SEEK_SPACING STREAM)
+    # Without STREAM, mavo_embed makes the smallest stream; without STORE,
+    # a table stores what its stream would not shrink, a single asset never.
+    set(options --embedding ${embedding})
+    foreach(option ALIGN SECTION SEEK_SPACING STREAM STORE)
         if(arg_${option})
             string(TOLOWER "--${option}" flag)
             string(REPLACE "_" "-" flag "${flag}")
@@ -329,13 +412,23 @@ function(mavo_add_assets target)
 
     set(paths "")
     if(arg_DIRECTORY)
-        _mavo_directory_files("${arg_DIRECTORY}" "${arg_PATTERNS}" paths)
-        list(POP_FRONT paths base)
+        set(base "${arg_DIRECTORY}")
+        cmake_path(ABSOLUTE_PATH base NORMALIZE)
+        string(REGEX REPLACE "(.)/$" "\\1" base "${base}")
+        if(NOT IS_DIRECTORY "${base}")
+            message(FATAL_ERROR "mavo_add_assets: DIRECTORY ${base} is not a folder")
+        endif()
+        _mavo_directory_files("${base}" "${arg_PATTERNS}" "${arg_EXCLUDE}" paths folders)
+        if(NOT paths)
+            message(FATAL_ERROR "mavo_add_assets: no file in ${base} matches "
+                "${arg_PATTERNS} (EXCLUDE ${arg_EXCLUDE})")
+        endif()
+        foreach(folder IN LISTS folders)
+            _mavo_watch_folder("${folder}" "${dir}/links")
+        endforeach()
     else()
-        foreach(file IN LISTS arg_FILES)
-            _mavo_asset_path("${file}" path)
-            # A `;` in a name must reach the command as it is, not split it.
-            string(REPLACE ";" "\\;" path "${path}")
+        foreach(file IN LISTS files)
+            _mavo_asset_path("${file}" "${dir}/links" path)
             list(APPEND paths "${path}")
         endforeach()
         set(base "${CMAKE_CURRENT_SOURCE_DIR}")
@@ -345,29 +438,27 @@ function(mavo_add_assets target)
     endif()
 
     set(outputs "")
+    set(stamps "")
     if(arg_TABLE)
         _mavo_claim_names("${target}" "${base} (table ${arg_TABLE})" "${arg_TABLE}" TABLE)
-        # The list of files is an input of its own: a file dropped from it
-        # makes the table again with any generator.
-        string(REPLACE ";" "\n" listed "${paths}")
-        _mavo_write_if_changed("${dir}/${arg_TABLE}.files" "${listed}\n")
         list(LENGTH paths count)
-        set(step_command --table "${arg_TABLE}" --base "${base}" ${options} ${paths})
-        _mavo_add_step("${arg_TABLE}" "${paths};${dir}/${arg_TABLE}.files"
-            "mavo: ${count} files -> table ${arg_TABLE}")
+        list(APPEND options --table ${arg_TABLE})
+        _mavo_add_step("${arg_TABLE}" "${paths}" "${base}"
+            "Embedding ${count} files as the table ${arg_TABLE}")
     else()
+        set(common_options ${options})
         foreach(path IN LISTS paths)
-            get_filename_component(name "${path}" NAME)
+            _mavo_real_name("${path}" real)
+            cmake_path(GET real FILENAME name)
             _mavo_asset_symbol("${arg_PREFIX}${name}" symbol)
             string(LENGTH "${symbol}.enc" name_length)
             if(name_length GREATER 255)
-                message(FATAL_ERROR "mavo_add_assets: the symbol of ${path} is ${name_length} "
+                message(FATAL_ERROR "mavo_add_assets: the symbol of ${real} is ${name_length} "
                     "characters with its stream's .enc, more than a file name may have; rename it")
             endif()
-            _mavo_claim_names("${target}" "${path}" "${symbol}" "${arg_SEEK_SPACING}")
-            string(REPLACE ";" "\\;" escaped "${path}")
-            set(step_command --symbol "${symbol}" ${options} "${escaped}")
-            _mavo_add_step("${symbol}" "${escaped}" "mavo: ${name} -> ${symbol}")
+            _mavo_claim_names("${target}" "${real}" "${symbol}" "${arg_SEEK_SPACING}")
+            set(options ${common_options} --symbol ${symbol})
+            _mavo_add_step("${symbol}" "${path}" "${base}" "Embedding ${name} as ${symbol}")
         endforeach()
     endif()
 
@@ -378,18 +469,12 @@ function(mavo_add_assets target)
     get_property(calls TARGET "${target}" PROPERTY MAVO_ASSET_CALLS)
     list(LENGTH calls calls)
     if(NOT while_configuring)
-        add_custom_target("mavo_assets_${target}_${calls}" DEPENDS ${outputs})
+        add_custom_target("mavo_assets_${target}_${calls}" DEPENDS ${stamps})
         add_dependencies("${target}" "mavo_assets_${target}_${calls}")
     endif()
-
     # The target's one source includes every asset's and table's, from all
-    # calls, and is compiled again when any of them changes.
-    get_property(names TARGET "${target}" PROPERTY MAVO_ASSET_SYMBOLS)
-    set(text "/* The mavo streams of ${target}'s assets, generated by mavo_add_assets. */\n")
-    foreach(name IN LISTS names)
-        string(APPEND text "#include \"${streams_dir}/${name}.c\"\n")
-    endforeach()
-    _mavo_write_if_changed("${source}" "${text}")
+    # calls (written once they are all made), and is compiled again when
+    # any of them changes.
     set_property(SOURCE "${source}" TARGET_DIRECTORY "${target}" APPEND PROPERTY
         OBJECT_DEPENDS ${outputs})
     if(calls EQUAL 1)
@@ -397,12 +482,23 @@ function(mavo_add_assets target)
     endif()
 endfunction()
 
-# At the end of the configure step: removes every header in a target's
-# include folder that no asset of it makes any more.
-function(_mavo_drop_stale_headers target)
-    get_property(symbols TARGET "${target}" PROPERTY MAVO_ASSET_SYMBOLS)
+# At the end of the configure step, once every call has been made: writes
+# the target's source, which includes every asset's and table's (only when
+# it changes, so that a configure step alone compiles nothing again), and
+# removes every header in its include folder that no asset of it makes any
+# more.
+function(_mavo_finish_target target)
+    get_property(names TARGET "${target}" PROPERTY MAVO_ASSET_SYMBOLS)
+    get_property(source TARGET "${target}" PROPERTY MAVO_ASSET_SOURCE)
     get_property(include_dir TARGET "${target}" PROPERTY MAVO_ASSET_INCLUDE_DIR)
-    list(TRANSFORM symbols APPEND ".h" OUTPUT_VARIABLE current)
+    cmake_path(GET include_dir PARENT_PATH dir)
+    set(text "/* The mavo streams of ${target}'s assets, generated by mavo_add_assets. */\n")
+    foreach(name IN LISTS names)
+        string(APPEND text "#include \"${dir}/streams/${name}.c\"\n")
+    endforeach()
+    _mavo_write_if_changed("${source}" "${text}")
+
+    list(TRANSFORM names APPEND ".h" OUTPUT_VARIABLE current)
     file(GLOB headers RELATIVE "${include_dir}" "${include_dir}/*")
     foreach(header IN LISTS headers)
         if(NOT header IN_LIST current)

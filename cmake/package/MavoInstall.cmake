@@ -27,7 +27,7 @@ if(installed_tools)
         RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
     install(EXPORT mavoToolTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 endif()
-install(FILES "${PROJECT_SOURCE_DIR}/codec/codec.h" "${PROJECT_SOURCE_DIR}/assets/assets.h"
+install(FILES "${PROJECT_SOURCE_DIR}/codec/codec.h" "${PROJECT_SOURCE_DIR}/reader/assets.h"
     DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/mavo")
 install(EXPORT mavoTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
 file(GLOB codec_sources "${PROJECT_SOURCE_DIR}/codec/*.cpp")
@@ -47,6 +47,7 @@ install(FILES
     "${PROJECT_BINARY_DIR}/mavoConfigVersion.cmake"
     "${CMAKE_CURRENT_LIST_DIR}/MavoCodecLink.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssets.cmake"
+    "${PROJECT_SOURCE_DIR}/assets/MavoAssetFiles.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssetNames.cmake"
     "${PROJECT_SOURCE_DIR}/assets/MavoAssetProgram.cmake"
     "${PROJECT_SOURCE_DIR}/assets/reserved_names.txt"

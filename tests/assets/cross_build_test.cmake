@@ -28,9 +28,11 @@ run("${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}/projects/firmware" -B "${bu
 run("${CMAKE_COMMAND}" --build "${build}")
 if(PREFIX AND EXISTS "${build}/mavo_host")
     message(FATAL_ERROR "the installed mavo in ${PREFIX} was not used: mavo was built again")
-elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo_embed"
-       OR NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo")
+elseif(NOT PREFIX AND NOT EXISTS "${build}/mavo_host/bin/mavo_embed")
     message(FATAL_ERROR "no mavo_embed was built for the build machine:\n${output}")
+elseif(NOT PREFIX AND EXISTS "${build}/mavo_host/bin/mavo")
+    message(FATAL_ERROR "the mavo command was built for the build machine, which the assets "
+        "never run:\n${output}")
 endif()
 run(${RUN} "${build}/fw.elf")
 message(STATUS "${output}")

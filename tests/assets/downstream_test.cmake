@@ -77,7 +77,7 @@ endif()
 file(APPEND "${assets}/logo.bin" "edited")
 run("${CMAKE_COMMAND}" --build "${build}")
 dumps_in("${output}" dumps)
-if(NOT dumps STREQUAL "mavo: logo.bin -> logo_bin")
+if(NOT dumps MATCHES "^mavo: logo_bin \\(logo.bin\\): [0-9,]+ -> [0-9,]+ bytes$")
     message(FATAL_ERROR "editing logo.bin dumped [${dumps}]:\n${output}")
 endif()
 run("${build}/assets" "${assets}")
@@ -100,23 +100,33 @@ if(MODE STREQUAL "package")
     run("${C_COMPILER}" -std=c99 "${project}/consumer.c" -o "${WORK}/pkg-consumer" ${flags})
     run("${WORK}/pkg-consumer")
 
-    # mavo_embed failing (here a file size limit stops its writes): the
-    # build fails, naming the asset in UTF-8, leaves no stream or header
-    # behind, and recovers once mavo_embed works.
+    # mavo_embed failing (here a file size limit stops its writes, and the
+    # edited asset must be made again): the build fails, naming the file
+    # in UTF-8, leaves every stream and header as the last good build made
+    # it, and recovers once mavo_embed works.
     set(wrapper "${WORK}/limited-mavo_embed")
     file(WRITE "${wrapper}" "#!/bin/sh\nulimit -f 1\nexec '${prefix}/bin/mavo_embed' \"$@\"\n")
     file(CHMOD "${wrapper}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
     run(${configure} -B "${build}" "-DMAVO_EMBED_EXECUTABLE=${wrapper}")
-    expect_failure("a build whose mavo_embed fails" "mavo_embed: ${assets}/;cannot write"
+    file(GLOB_RECURSE made "${build}/mavo_assets/*.h" "${build}/mavo_assets/*.c"
+        "${build}/mavo_assets/*.enc")
+    set(before "")
+    foreach(file IN LISTS made)
+        file(SHA256 "${file}" hash)
+        list(APPEND before "${file}=${hash}")
+    endforeach()
+    string(REPEAT "font" 300 more)
+    file(APPEND "${assets}/2-font.bin" "${more}")
+    expect_failure("a build whose mavo_embed fails"
+        "mavo_embed: ${build}/mavo_assets/;cannot write it: File too large"
         "${CMAKE_COMMAND}" --build "${build}")
-    # (The build stops at the first failing step; that one left nothing.)
-    string(REGEX MATCH "mavo: [^\n]* -> ([a-z0-9_]+)" failed "${output}")
-    file(GLOB_RECURSE left "${build}/mavo_assets/*/${CMAKE_MATCH_1}.*")
-    if(NOT CMAKE_MATCH_1)
-        message(FATAL_ERROR "the failed build named no step:\n${output}")
-    endif()
-    if(left)
-        message(FATAL_ERROR "a failed step left ${left}")
+    set(after "")
+    foreach(file IN LISTS made)
+        file(SHA256 "${file}" hash)
+        list(APPEND after "${file}=${hash}")
+    endforeach()
+    if(NOT before STREQUAL after)
+        message(FATAL_ERROR "a failed step changed what the last good build made")
     endif()
     run(${configure} -B "${build}" "-DMAVO_EMBED_EXECUTABLE=${prefix}/bin/mavo_embed")
     run("${CMAKE_COMMAND}" --build "${build}")

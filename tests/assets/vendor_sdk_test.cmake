@@ -106,14 +106,17 @@ function(expect_no_work what)
 endfunction()
 expect_no_work("a second build")
 
-# One of mavo's sources edited: its mavo for the build machine is built
-# again, and after that nothing runs again.
+# One of mavo_embed's sources edited: its mavo_embed for the build machine
+# is built again, and after that nothing runs again; a source of the mavo
+# command alone builds nothing.
 if(MODE STREQUAL "fetch")
-    file(TOUCH "${build}/_deps/mavo-src/tool/messages.cpp")
+    file(TOUCH "${build}/_deps/mavo-src/platform/files.cpp")
     run("${CMAKE_COMMAND}" --build "${build}")
     if(NOT output MATCHES "Performing build step for 'mavo_host_tools'" OR
-       NOT output MATCHES "messages.cpp")
-        message(FATAL_ERROR "an edit to mavo's tool/messages.cpp did not build mavo again:\n${output}")
+       NOT output MATCHES "files.cpp")
+        message(FATAL_ERROR "an edit to mavo's platform/files.cpp did not build mavo_embed "
+            "again:\n${output}")
     endif()
-    expect_no_work("a build after mavo was built again")
+    file(TOUCH "${build}/_deps/mavo-src/tool/messages.cpp")
+    expect_no_work("a build after mavo_embed was built again and the command's source edited")
 endif()

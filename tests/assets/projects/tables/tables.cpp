@@ -1,5 +1,6 @@
 // tables.cpp - the checks of tables.c from C++: every file of the tables
-// web and fonts found by its path and expanded through a small buffer.
+// web and fonts found by its path and read through a small buffer by
+// <mavo/assets.h>'s reader, stored and stream entries alike.
 //   tables_cpp WEB_DIR WEB_COUNT FONTS_DIR FONTS_COUNT
 #include <mavo/assets.h>
 
@@ -18,14 +19,11 @@ namespace {
 
 std::string expand(const mavo_asset &entry) {
     std::string out;
-    codec_state state{};
+    mavo_file file;
     uint8_t buffer[77];
-    int result;
-    do {
-        uint32_t len = 0;
-        result = decode_block(entry.stream, &state, entry.stream_size, buffer, sizeof buffer, &len);
+    mavo_open(&file, &entry);
+    while (const uint32_t len = mavo_read(&file, buffer, sizeof buffer))
         out.append(reinterpret_cast<const char *>(buffer), len);
-    } while (result == STEP_OUTPUT_READY);
     return out;
 }
 
