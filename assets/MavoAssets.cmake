@@ -4,6 +4,7 @@
 #                 TABLE <name> [options])
 # options: [STORE auto|never|always] [STREAM smallest|tool] [ALIGN <bytes>]
 #          [SECTION <name>] [SEEK_SPACING <bytes>]
+# mavo_compile_codec_with(<library>...)    (at the end of this file)
 #
 # Embeds each file in <target> as a mavo stream (or its own bytes), made at
 # build time:
@@ -480,6 +481,37 @@ function(mavo_add_assets target)
     if(calls EQUAL 1)
         _mavo_set_up_target("${target}" ${lang} "${source}" "${include_dir}")
     endif()
+endfunction()
+
+# mavo_compile_codec_with(<library>...): compiles mavo's codec with what
+# each <library> gives the sources of a program that links it (compile
+# options, definitions, include folders, and those of the libraries it
+# links in turn): an SDK's INTERFACE library of the board's CPU options,
+# say. It works however mavo came in, from any folder, after the lines that
+# take mavo in or at the end of the project; the libraries need not exist
+# yet when it is called. They reach no install or export of mavo's, and
+# nothing of the program's link. An installed package's codec built for
+# this very machine is compiled already: there a warning says the call
+# changes nothing.
+function(mavo_compile_codec_with)
+    set(codec "")
+    foreach(candidate mavo_codec mavo_codec_from_package)
+        if(TARGET ${candidate})
+            get_target_property(imported ${candidate} IMPORTED)
+            if(NOT imported)
+                set(codec ${candidate})
+                break()
+            endif()
+        endif()
+    endforeach()
+    if(NOT codec)
+        message(WARNING "mavo_compile_codec_with: this mavo package's codec is compiled already "
+            "(for the machine the package was built on); ${ARGN} cannot reach it")
+        return()
+    endif()
+    foreach(library IN LISTS ARGN)
+        target_link_libraries(${codec} PRIVATE "$<BUILD_INTERFACE:${library}>")
+    endforeach()
 endfunction()
 
 # At the end of the configure step, once every call has been made: writes

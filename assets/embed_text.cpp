@@ -308,8 +308,12 @@ std::string header_text(const asset_text &a) {
         "#define " + upper + "_STORED " + (a.stored ? "1" : "0") + "\n";
     if (a.seek_spacing)
         text += "\n/* Seek points for decode_seek(): one per " + upper +
-                "_SEEK_SPACING bytes of output. */\n"
+                "_SEEK_SPACING bytes of output (in flash on AVR, with the stream). */\n"
+                "#if defined(__AVR__)\n"
+                "extern const codec_seek_point " + symbol + "_seek[] __attribute__((__progmem__));\n"
+                "#else\n"
                 "extern const codec_seek_point " + symbol + "_seek[];\n"
+                "#endif\n"
                 "#define " + upper + "_SEEK_POINTS " + std::to_string(a.seek_points.size()) +
                 "u\n"
                 "#define " + upper + "_SEEK_SPACING " + std::to_string(a.seek_spacing) + "u\n";
@@ -324,7 +328,7 @@ void write_source_text(const asset_text &a, embedding how, const text_writer &wr
     write_array(a.array, how, write);
     std::string text;
     if (a.seek_spacing)
-        text += "\nMAVO_EXTERN const codec_seek_point " + symbol + "_seek[]" +
+        text += "\nMAVO_EXTERN const codec_seek_point " + symbol + "_seek[] MAVO_IN_FLASH" +
                 seek_initialiser(a.seek_points);
     if (a.no_descriptor.empty()) {
         const std::string seek = a.seek_spacing ? symbol + "_seek, " +
@@ -384,7 +388,7 @@ void write_table_source_text(const table_text &t, embedding how, const text_writ
         text += "static const char " + entry + "_path[] MAVO_IN_FLASH = " +
                 path_literal(t.entries[i].path) + ";\n";
         if (t.seek_spacing && !t.entries[i].stored)
-            text += "static const codec_seek_point " + entry + "_seek[]" +
+            text += "static const codec_seek_point " + entry + "_seek[] MAVO_IN_FLASH" +
                     seek_initialiser(t.entries[i].seek_points);
     }
     text += "\nMAVO_EXTERN const mavo_asset " + t.name + "[] MAVO_IN_FLASH = {\n";

@@ -276,7 +276,10 @@ uint64_t decoded_size(const uint8_t *src, size_t src_len);
  * @src_len: its length in bytes, up to a third of size_t's range (the
  *           scratch alone takes twice as much memory).
  * @dst:     where the stream goes, from dst[0] on; may be null when
- *           @dst_cap is 0.
+ *           @dst_cap is 0. Its @dst_cap bytes must not overlap @src or
+ *           @scratch, as memcpy()'s buffers must not: the stream cannot
+ *           be made in place, and overlapping buffers give a wrong stream
+ *           or worse.
  * @dst_cap: room in @dst. ENCODE_BOUND(@src_len) bytes always suffice.
  * @scratch: ENCODE_SMALLEST_SCRATCH(@src_len) bytes of the caller's, for
  *           the call's plan: any alignment, any contents, none of them

@@ -30,9 +30,10 @@ endif()
 install(FILES "${PROJECT_SOURCE_DIR}/codec/codec.h" "${PROJECT_SOURCE_DIR}/reader/assets.h"
     DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/mavo")
 install(EXPORT mavoTargets NAMESPACE mavo:: DESTINATION "${MAVO_INSTALL_CMAKEDIR}")
-file(GLOB codec_sources "${PROJECT_SOURCE_DIR}/codec/*.cpp")
+# The reader goes with them, as it goes into the library.
+file(GLOB codec_sources "${PROJECT_SOURCE_DIR}/codec/*.cpp" "${PROJECT_SOURCE_DIR}/reader/*.cpp")
 install(FILES ${codec_sources} "${PROJECT_SOURCE_DIR}/codec/codec.h"
-    "${PROJECT_SOURCE_DIR}/codec/internal.h"
+    "${PROJECT_SOURCE_DIR}/codec/internal.h" "${PROJECT_SOURCE_DIR}/reader/assets.h"
     DESTINATION "${MAVO_INSTALL_CMAKEDIR}/codec")
 
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/mavoConfig.cmake.in"

@@ -60,7 +60,7 @@ else()
     message(FATAL_ERROR "MODE must be subdirectory, fetch or package, not '${MODE}'")
 endif()
 
-set(configure "${CMAKE_COMMAND}" -S "${fixture}/app" -G Ninja
+set(configure "${CMAKE_COMMAND}" -S "${fixture}/app" -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
     "-DCMAKE_TOOLCHAIN_FILE=${fixture}/sdk/toolchain.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel
     -DMAVO_FROM=${MODE} "-DASSET=${SOURCE_DIR}/examples/asset.bin")
 # The SDK's sysroot is all its finds see: the prefix alone finds no mavo.
@@ -72,6 +72,27 @@ run(${configure} -B "${build}" ${use_mavo})
 run("${CMAKE_COMMAND}" --build "${build}")
 if(MODE STREQUAL "package" AND EXISTS "${build}/mavo_host")
     message(FATAL_ERROR "the package's own mavo was not used: mavo was built again")
+endif()
+
+# The board's options library, handed to the codec by the project's last
+# line, reaches every source of the codec.
+file(READ "${build}/compile_commands.json" commands)
+string(JSON count LENGTH "${commands}")
+math(EXPR last "${count} - 1")
+set(codec_sources 0)
+foreach(i RANGE ${last})
+    string(JSON file GET "${commands}" ${i} file)
+    string(JSON command GET "${commands}" ${i} command)
+    if(file MATCHES "/(decoder|encoder|seek|smallest|reader)\\.cpp$")
+        math(EXPR codec_sources "${codec_sources} + 1")
+        if(NOT command MATCHES "-DBOARD_NRF51822=1")
+            message(FATAL_ERROR "the codec's ${file} is compiled without the board's options:\n"
+                "${command}")
+        endif()
+    endif()
+endforeach()
+if(codec_sources LESS 5)
+    message(FATAL_ERROR "the codec's sources are not among the compile commands:\n${commands}")
 endif()
 
 foreach(program app block_only)

@@ -4,8 +4,11 @@
    mavo_add_assets() (the host's mavo), each expanded with decode_step() and
    decode_block() in chunks of several sizes into small buffers, measured
    with decoded_size(), and compressed again with encode_step(), every
-   window checked against the stream the host made. Prints what fails and
-   returns the number of failed checks (0: all passed). */
+   window checked against the stream the host made; and a table of a
+   stream entry and a stored one, and the asset's descriptor, read through
+   <mavo/assets.h> whole in pieces of every size from 1 to 300 bytes and
+   from 100 offsets. Prints what fails and returns the number of failed
+   checks (0: all passed). */
 #include <mavo/codec.h>
 
 #include <string.h>
@@ -14,6 +17,7 @@
 
 #include "asset_bin.h"      /* the dump, from mavo_add_assets() */
 #include "asset_original.h" /* asset.bin itself, to check against */
+#include "board_original.h" /* board.h itself, stored in the table */
 #include "target_files.h"   /* a table holding asset.bin too, found by its path */
 
 /* The largest chunk of stream, and of input, handed to the codec at once. */
@@ -318,6 +322,102 @@ static void check_table(void)
     check_sample(&found_sample);
 }
 
+/* ---- the reader ---- */
+
+/* True when the n bytes at got are original[at ..], the original in flash
+   on AVR. */
+static int matches_original(const uint8_t *original, uint32_t at, const uint8_t *got, uint32_t n)
+{
+    uint8_t expected[16];
+    uint32_t done, piece;
+    for (done = 0; done < n; done += piece) {
+        piece = smaller(n - done, sizeof expected);
+        board_read_const(expected, original + at + done, (size_t)piece);
+        if (memcmp(expected, got + done, (size_t)piece) != 0)
+            return 0;
+    }
+    return 1;
+}
+
+/* True when a stored file's bytes, where they lie (in flash on AVR), are
+   the original's. */
+static int stored_matches(const uint8_t *bytes, const uint8_t *original, uint32_t size)
+{
+    uint8_t got[16];
+    uint32_t done, piece;
+    for (done = 0; done < size; done += piece) {
+        piece = smaller(size - done, sizeof got);
+        board_read_const(got, bytes + done, (size_t)piece);
+        if (!matches_original(original, done, got, piece))
+            return 0;
+    }
+    return 1;
+}
+
+/* Reads the file of `entry` (a pointer as the table or the header gives
+   it, into flash on AVR) through mavo_read(): whole, in pieces of every
+   size from 1 to 300 bytes, then 64 bytes from each of 100 offsets
+   sought with mavo_seek(); each piece compared with the original. */
+static void check_reading(const struct sample *sample, const mavo_asset *entry,
+                          const uint8_t *original, uint32_t size)
+{
+    static uint8_t buffer[300];
+    mavo_file file;
+    uint32_t piece, i, seed = 2024u;
+    for (piece = 1; piece <= sizeof buffer; ++piece) {
+        uint32_t at = 0, len, calls = 0;
+        mavo_open(&file, entry);
+        while ((len = mavo_read(&file, buffer, piece)) > 0 && calls++ <= size) {
+            if (!check(len <= size - at && matches_original(original, at, buffer, len), sample,
+                       BOARD_TEXT("mavo_read() in pieces of"), piece))
+                return;
+            at += len;
+        }
+        if (!check(at == size && mavo_tell(&file) == size, sample,
+                   BOARD_TEXT("mavo_read() to the end in pieces of"), piece))
+            return;
+    }
+    for (i = 0; i < 100; ++i) {
+        uint32_t offset, len;
+        seed = seed * 1103515245u + 12345u;
+        offset = (seed >> 8) % (size + 1u);
+        if (!check(mavo_seek(&file, offset) == 0 && mavo_tell(&file) == offset, sample,
+                   BOARD_TEXT("mavo_seek() to"), offset))
+            return;
+        len = mavo_read(&file, buffer, 64);
+        if (!check(len == smaller(64, size - offset) && matches_original(original, offset, buffer, len),
+                   sample, BOARD_TEXT("mavo_read() after a seek to"), offset))
+            return;
+    }
+    check(mavo_seek(&file, size + 1u) == -1 && mavo_tell(&file) != size + 1u, sample,
+          BOARD_TEXT("a seek past the end"), size);
+}
+
+/* The table's two files, a stream and a stored one, found by path and by
+   their folder; and the single asset by its descriptor. */
+static void check_reader(void)
+{
+    static const struct sample asset = {"reading asset.bin", 0, 0, NULL, NULL, NULL, 0};
+    static const struct sample board = {"reading board.h", 0, 0, NULL, NULL, NULL, 0};
+    static const struct sample single = {"reading asset_bin_asset", 0, 0, NULL, NULL, NULL, 0};
+    const mavo_asset *stream = target_files_find("examples/asset.bin");
+    const mavo_asset *stored = target_files_find("tests/target/board.h");
+    uint32_t count = 0;
+    if (!check(stream != NULL && stored != NULL, &asset, BOARD_TEXT("the table's files"), 0))
+        return;
+    check(mavo_bytes(stream) == NULL, &asset, BOARD_TEXT("mavo_bytes() of a stream"), 0);
+    check(mavo_bytes(stored) != NULL &&
+              stored_matches(mavo_bytes(stored), board_original, BOARD_ORIGINAL_SIZE) &&
+              target_files_find_prefix("tests/", &count) == stored && count == 1,
+          &board, BOARD_TEXT("stored, and in its folder"), count);
+    check(target_files_find_prefix("", &count) != NULL && count == 2 &&
+              target_files_find_prefix("test/", &count) == NULL && count == 0,
+          &board, BOARD_TEXT("the table's folders"), count);
+    check_reading(&asset, stream, asset_original, ASSET_ORIGINAL_SIZE);
+    check_reading(&board, stored, board_original, BOARD_ORIGINAL_SIZE);
+    check_reading(&single, &asset_bin_asset, asset_original, ASSET_ORIGINAL_SIZE);
+}
+
 int target_main(void)
 {
     static const struct sample known[] = {
@@ -346,6 +446,7 @@ int target_main(void)
     check_decoded_size(&asset, asset_bin);
 #endif
     check_table();
+    check_reader();
     board_print_text(failures == 0 ? BOARD_TEXT("all checks passed\n") : BOARD_TEXT("some checks FAILED\n"));
     return failures == 0 ? 0 : 1;
 }

@@ -63,7 +63,8 @@ TEST(Signals, EachOutputIsItsOldContentOrCompleteAndNothingElseIsLeft) {
         int completed_passes;
     };
     const interruption cases[] = {
-        {"圧縮中: ", SIGTERM, 0}, {"CSV化: ", SIGINT, 1}, {"解凍中: ", SIGHUP, 2}};
+        {"圧縮中: ", SIGTERM, 0}, {"CSV化: ", SIGINT, 1}, {"解凍中: ", SIGHUP, 2},
+        {"圧縮中: ", SIGUSR1, 0}, {"CSV化: ", SIGALRM, 1}, {"解凍中: ", SIGQUIT, 2}};
     for (const interruption &c : cases) {
         SCOPED_TRACE(c.pass_announcement);
         scratch_dir dir;

@@ -15,3 +15,10 @@ target_compile_options(board_runtime INTERFACE -mcpu=cortex-m0 -mthumb
 target_link_options(board_runtime INTERFACE -mcpu=cortex-m0 -mthumb --specs=nano.specs
     -nostartfiles "LINKER:--gc-sections" "-T${board_files}/microbit.ld")
 set_property(TARGET board_runtime PROPERTY INTERFACE_LINK_DEPENDS "${board_files}/microbit.ld")
+
+# The board's compile options on a library of their own, as some SDKs keep
+# them (the core again, and a definition the SDK's headers test), for
+# libraries that want them without the runtime.
+add_library(board_options INTERFACE)
+target_compile_options(board_options INTERFACE -mcpu=cortex-m0 -mthumb)
+target_compile_definitions(board_options INTERFACE BOARD_NRF51822=1)
