@@ -8,8 +8,8 @@
 #include <mavo/codec.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // How the source puts stream bytes into the program.
@@ -21,8 +21,23 @@ enum class embedding {
 };
 
 // Hands a piece of text on, so that a large stream written out as text
-// never stands in memory whole.
-using text_writer = std::function<void(const std::string &)>;
+// never stands in memory whole: a view of any callable taking the text,
+// good for the call it is passed to (std::function's header would cost
+// every build that makes mavo_embed more than this does).
+class text_writer {
+public:
+    template <class Write>
+    text_writer(Write &&write) // NOLINT: made from a lambda where it is passed
+        : write_(const_cast<void *>(static_cast<const void *>(&write))),
+          call_([](void *w, const std::string &text) {
+              (*static_cast<typename std::remove_reference<Write>::type *>(w))(text);
+          }) {}
+    void operator()(const std::string &text) const { call_(write_, text); }
+
+private:
+    void *write_;
+    void (*call_)(void *, const std::string &);
+};
 
 // One array of stream bytes in the program and where it goes.
 struct array_text {

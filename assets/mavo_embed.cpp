@@ -37,19 +37,14 @@
 
 #include <mavo/codec.h>
 
-#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const char usage[] =
     "usage: mavo_embed --symbol NAME [OPTION...] FILE\n"
@@ -102,34 +97,37 @@ std::string ascii(const native_string &arg) {
     return out;
 }
 
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
 bool is_identifier(const std::string &s) {
-    if (s.empty() || (s[0] >= '0' && s[0] <= '9'))
+    if (s.empty() || is_digit(s[0]))
         return false;
-    return std::all_of(s.begin(), s.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_';
-    });
+    for (char c : s)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(c) || c == '_'))
+            return false;
+    return true;
 }
 
 // A whole number from 1 to 2^32 - 1; 0 for anything else.
 uint32_t positive_number(const std::string &s) {
-    if (s.empty() || s.size() > 10 || s[0] == '0' ||
-        !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (s.empty() || s.size() > 10 || s[0] == '0')
         return 0;
+    for (char c : s)
+        if (!is_digit(c))
+            return 0;
     const unsigned long long value = std::strtoull(s.c_str(), nullptr, 10);
     return value <= UINT32_MAX ? static_cast<uint32_t>(value) : 0;
 }
 
-template <class Value>
-bool pick(const std::string &s, const std::vector<std::pair<const char *, Value>> &choices,
-          Value &out) {
-    for (const auto &choice : choices)
-        if (s == choice.first) {
-            out = choice.second;
-            return true;
-        }
-    return false;
+// Which of `count` choices `s` is, or -1.
+int choice(const std::string &s, const char *const *choices, int count) {
+    for (int i = 0; i < count; ++i)
+        if (s == choices[i])
+            return i;
+    return -1;
 }
+
+size_t smaller(size_t a, size_t b) { return a < b ? a : b; }
 
 // Reads the command line into `o`; an empty result, or what is wrong.
 // `--help` and `--version` come back as themselves.
@@ -166,20 +164,25 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
         } else if (arg == "--header-dir") {
             o.header_dir = value;
         } else if (arg == "--embedding") {
-            if (!pick<embedding>(text, {{"incbin", embedding::incbin}, {"embed", embedding::embed},
-                                        {"string", embedding::string},
-                                        {"braces", embedding::braces}},
-                                 o.how))
+            // In the order of enum class embedding.
+            static const char *const ways[] = {"incbin", "embed", "string", "braces"};
+            const int way = choice(text, ways, 4);
+            if (way < 0)
                 return shown + " is not incbin, embed, string or braces";
+            o.how = static_cast<embedding>(way);
         } else if (arg == "--stream") {
-            if (!pick<bool>(text, {{"smallest", false}, {"tool", true}}, o.tool_stream))
+            static const char *const streams[] = {"smallest", "tool"};
+            const int stream = choice(text, streams, 2);
+            if (stream < 0)
                 return shown + " is not smallest or tool";
+            o.tool_stream = stream == 1;
         } else if (arg == "--store") {
-            if (!pick<store_mode>(text, {{"auto", store_mode::automatic},
-                                         {"never", store_mode::never},
-                                         {"always", store_mode::always}},
-                                  o.store))
+            // In the order of enum class store_mode.
+            static const char *const stores[] = {"never", "always", "auto"};
+            const int store = choice(text, stores, 3);
+            if (store < 0)
                 return shown + " is not auto, never or always";
+            o.store = static_cast<store_mode>(store);
             o.store_given = true;
         } else if (arg == "--align") {
             o.align = positive_number(text);
@@ -208,10 +211,11 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
         return "more than one FILE for --symbol (a table takes --table)";
     if (!o.store_given && !o.table.empty())
         o.store = store_mode::automatic;
+    const native_string here(1, '.');
     if (o.base.empty())
-        o.base = fs::path(".").native();
+        o.base = here;
     if (o.output_dir.empty())
-        o.output_dir = fs::path(".").native();
+        o.output_dir = here;
     if (o.header_dir.empty())
         o.header_dir = o.output_dir;
     return std::string();
@@ -271,7 +275,7 @@ size_t tool_stream(const uint8_t *src, size_t n, uint8_t *dst) {
     size_t filled = 0;
     uint32_t len = 0;
     for (size_t pos = 0; pos < n;) {
-        const auto chunk = static_cast<uint32_t>(std::min<size_t>(n - pos, size_t{1} << 20));
+        const auto chunk = static_cast<uint32_t>(smaller(n - pos, size_t{1} << 20));
         for (;;) {
             len = 0;
             if (encode_step(dst + filled, &state, src + pos, chunk, &len) == STEP_NEED_INPUT)
@@ -290,7 +294,7 @@ bool expands_to(const uint8_t *stream, size_t stream_size, const uint8_t *src, s
     size_t done = 0;
     for (size_t pos = 0; pos < stream_size;) {
         const auto chunk =
-            static_cast<uint32_t>(std::min<size_t>(stream_size - pos, size_t{1} << 30));
+            static_cast<uint32_t>(smaller(stream_size - pos, size_t{1} << 30));
         for (;;) {
             uint32_t len = 0;
             const int result = decode_block(stream + pos, &state, chunk, out, sizeof out, &len);
@@ -305,11 +309,31 @@ bool expands_to(const uint8_t *stream, size_t stream_size, const uint8_t *src, s
     return done == n;
 }
 
+// Bytes of the run's own, allocated without throwing (null when memory is
+// short) and freed when they go.
+class owned_bytes {
+public:
+    owned_bytes() = default;
+    owned_bytes(const owned_bytes &) = delete;
+    owned_bytes &operator=(const owned_bytes &) = delete;
+    ~owned_bytes() { delete[] bytes_; }
+    // Frees what there was and takes n bytes; false when there is no room.
+    bool reset(size_t n) {
+        delete[] bytes_;
+        bytes_ = n > 0 ? new (std::nothrow) uint8_t[n] : nullptr;
+        return bytes_ != nullptr || n == 0;
+    }
+    uint8_t *get() const { return bytes_; }
+
+private:
+    uint8_t *bytes_ = nullptr;
+};
+
 // One file as it goes into the program: its stream, or (stored) its own
 // bytes, which stay in the mapping.
 struct encoded_file {
     mapped_input input;
-    std::unique_ptr<uint8_t[]> stream; // untouched past `stream_size`
+    owned_bytes stream; // untouched past `stream_size`
     size_t stream_size = 0;
     bool stored = false;
     std::vector<codec_seek_point> seek_points;
@@ -331,11 +355,9 @@ bool make_stream(const options &o, encoded_file &e, std::string &why) {
         return false;
     }
     const size_t room = ENCODE_BOUND(n) + ENCODE_WINDOW_SIZE;
-    e.stream.reset(new (std::nothrow) uint8_t[room]);
-    std::unique_ptr<uint8_t[]> scratch;
-    if (e.stream && !o.tool_stream)
-        scratch.reset(new (std::nothrow) uint8_t[ENCODE_SMALLEST_SCRATCH(n) + 1]);
-    if (!e.stream || (!o.tool_stream && !scratch)) {
+    owned_bytes scratch;
+    if (!e.stream.reset(room) ||
+        (!o.tool_stream && !scratch.reset(ENCODE_SMALLEST_SCRATCH(n) + 1))) {
         why = "not enough memory to encode it (it needs about " +
               megabytes(room + (o.tool_stream ? 0 : ENCODE_SMALLEST_SCRATCH(n))) + ")";
         return false;
@@ -362,7 +384,7 @@ bool encode_file(const native_string &file, const options &o, encoded_file &e,
     e.stored = o.store == store_mode::always ||
                (o.store == store_mode::automatic && e.stream_size >= n);
     if (e.stored)
-        e.stream.reset();
+        e.stream.reset(0);
     if (o.seek_spacing && !e.stored) {
         if (e.stream_size > UINT32_MAX) {
             why = "its stream is too long for seek points (over 4 GiB)";
@@ -391,12 +413,14 @@ std::string with_commas(uint64_t n) {
 // The outputs of one run: their names, and whether the stream file is one
 // of them (the incbin and embed ways read it).
 struct output_set {
+    native_string output_dir, header_dir;
     native_string stream, source, header;
     bool writes_stream;
     output_set(const options &o, const std::string &name)
-        : stream((fs::path(o.output_dir) / (name + ".enc")).native()),
-          source((fs::path(o.output_dir) / (name + ".c")).native()),
-          header((fs::path(o.header_dir) / (name + ".h")).native()),
+        : output_dir(o.output_dir), header_dir(o.header_dir),
+          stream(join_path(o.output_dir, name_from_utf8(name + ".enc"))),
+          source(join_path(o.output_dir, name_from_utf8(name + ".c"))),
+          header(join_path(o.header_dir, name_from_utf8(name + ".h"))),
           writes_stream(o.how == embedding::incbin || o.how == embedding::embed) {}
 };
 
@@ -483,9 +507,11 @@ bool write_pending(pending_output &p, const native_string &name, Fill fill, fail
 template <class WriteSource>
 bool write_outputs(const output_set &out, const array_text &array, WriteSource write_source,
                    const std::string &header, failure &f) {
-    std::error_code no_dir;
-    fs::create_directories(fs::path(out.source).parent_path(), no_dir);
-    fs::create_directories(fs::path(out.header).parent_path(), no_dir);
+    for (const native_string *dir : {&out.output_dir, &out.header_dir})
+        if (!make_folders(*dir)) {
+            f = {*dir, "cannot make the folder: " + last_error_text()};
+            return false;
+        }
     pending_output stream, source, head;
     if (out.writes_stream &&
         !write_pending(stream, out.stream, [&](auto &&put) { put(array.bytes, array.size); }, f))
@@ -498,7 +524,7 @@ bool write_outputs(const output_set &out, const array_text &array, WriteSource w
                        f))
         return false;
 
-    const std::string stream_file = utf8_name(fs::path(out.stream).filename().native());
+    const std::string stream_file = utf8_name(base_name(out.stream));
     const std::string old_source = out.writes_stream ? std::string() : head_of(out.source, 65536);
     const bool stale_stream = !out.writes_stream && exists(out.stream) &&
                               old_source.find(mark) != std::string::npos &&
@@ -522,10 +548,9 @@ bool write_outputs(const output_set &out, const array_text &array, WriteSource w
 bool name_stream_file(const output_set &out, array_text &array, failure &f) {
     if (!out.writes_stream)
         return true;
-    std::error_code no_path;
-    const fs::path path = fs::absolute(fs::path(out.stream), no_path).lexically_normal();
-    array.stream_path = utf8_name(path.generic_string<native_string::value_type>());
-    if (no_path || array.stream_path.find_first_of("\"\n\r") != std::string::npos) {
+    const native_string path = absolute_path(out.stream);
+    array.stream_path = utf8_name(path);
+    if (path.empty() || array.stream_path.find_first_of("\"\n\r") != std::string::npos) {
         f = {out.stream, "its path cannot be named in a source (it holds a quote or a line end)"};
         return false;
     }
@@ -552,7 +577,7 @@ int embed_one(const options &o) {
     a.array.size = e.size();
     a.array.align = o.align;
     a.array.section = o.section;
-    a.name = utf8_name(fs::path(file).filename().native());
+    a.name = utf8_name(base_name(file));
     a.decoded_size = e.input.size();
     a.stored = e.stored;
     a.seek_spacing = e.stored ? 0 : o.seek_spacing;
@@ -566,7 +591,7 @@ int embed_one(const options &o) {
             header_text(a), f))
         return report(f);
     std::printf("mavo: %s (%s): %s -> %s bytes%s\n", o.symbol.c_str(),
-                message_name(fs::path(file).filename().native()).c_str(),
+                message_name(base_name(file)).c_str(),
                 with_commas(a.decoded_size).c_str(), with_commas(a.array.size).c_str(),
                 a.stored ? ", stored" : "");
     return 0;
@@ -575,14 +600,13 @@ int embed_one(const options &o) {
 // A file's path in a table: relative to the base folder, `/` between
 // names, UTF-8; empty when the file does not lie inside the base folder.
 std::string table_path(const native_string &file, const native_string &base) {
-    std::error_code no_path;
-    const fs::path from = fs::absolute(fs::path(base), no_path).lexically_normal();
-    const fs::path relative =
-        fs::absolute(fs::path(file), no_path).lexically_normal().lexically_relative(from);
-    const std::string path = utf8_name(relative.generic_string<native_string::value_type>());
-    if (no_path || path.empty() || path == "." || path == ".." || path.compare(0, 3, "../") == 0)
+    const std::string from = utf8_name(absolute_path(base));
+    const std::string path = utf8_name(absolute_path(file));
+    if (from.empty() || path.size() <= from.size() + 1 || path.compare(0, from.size(), from) != 0)
         return std::string();
-    return path;
+    if (from.back() == '/')
+        return path.substr(from.size());
+    return path[from.size()] == '/' ? path.substr(from.size() + 1) : std::string();
 }
 
 int embed_table(const options &o) {
@@ -594,7 +618,6 @@ int embed_table(const options &o) {
     t.name = o.table;
     t.seek_spacing = o.seek_spacing;
     std::vector<uint8_t> bytes;
-    std::vector<std::pair<std::string, size_t>> order; // path, file's place
     uint64_t files_size = 0;
     size_t stored = 0;
     for (const native_string &file : o.files) {
@@ -624,17 +647,24 @@ int embed_table(const options &o) {
         bytes.insert(bytes.end(), e.bytes(), e.bytes() + e.size());
         files_size += e.input.size();
         stored += e.stored ? 1 : 0;
-        order.emplace_back(entry.path, t.entries.size());
         t.entries.push_back(std::move(entry));
     }
-    // Sorted by the paths' bytes, as the lookup's comparison orders them.
-    std::sort(order.begin(), order.end());
+    // Sorted by the paths' bytes, as the lookup's comparison orders them
+    // (the entries stand in the files' order: an entry's place names its
+    // file).
+    std::vector<const table_entry *> order;
+    for (const table_entry &entry : t.entries)
+        order.push_back(&entry);
+    std::qsort(order.data(), order.size(), sizeof order[0], [](const void *a, const void *b) {
+        return (*static_cast<const table_entry *const *>(a))
+            ->path.compare((*static_cast<const table_entry *const *>(b))->path);
+    });
     std::vector<table_entry> sorted;
     for (size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && order[i].first == order[i - 1].first)
-            return report({o.files[order[i].second],
-                           "two files have the path " + order[i].first});
-        sorted.push_back(std::move(t.entries[order[i].second]));
+        if (i > 0 && order[i]->path == order[i - 1]->path)
+            return report({o.files[static_cast<size_t>(order[i] - t.entries.data())],
+                           "two files have the path " + order[i]->path});
+        sorted.push_back(*order[i]);
     }
     t.entries = std::move(sorted);
     t.array.symbol = o.table + "_streams";

@@ -28,6 +28,22 @@ std::vector<native_string> command_line_arguments(int argc, char **argv);
 // `name` with an ASCII suffix such as ".enc" appended.
 native_string with_suffix(const native_string &name, const char *suffix);
 
+// Paths, taken apart and put together as the system spells them, without
+// <filesystem> (whose header alone costs a build more than all of this).
+//   join_path("out", "a.c")   "out/a.c" ("out\\a.c" on Windows)
+//   base_name("img/logo.bin") "logo.bin"
+//   absolute_path("x/../y")   "/cwd/y": from the current folder, with "."
+//                             and ".." taken lexically and `/` between names
+//                             (on Windows "C:/cwd/y"); empty when the
+//                             current folder is not known
+native_string join_path(const native_string &dir, const native_string &name);
+native_string base_name(const native_string &path);
+native_string absolute_path(const native_string &path);
+
+// Makes the folder `dir` and every missing one above it; false when one
+// cannot be made.
+bool make_folders(const native_string &dir);
+
 // The name as the console messages show it: the bytes themselves on POSIX,
 // code page 932 on Windows, so that a whole message stays Shift_JIS.
 std::string display_name(const native_string &name);

@@ -3,6 +3,7 @@
 #include "temporary_files.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +106,61 @@ std::vector<native_string> command_line_arguments(int argc, char **argv) {
 
 native_string with_suffix(const native_string &name, const char *suffix) {
     return name + suffix;
+}
+
+native_string join_path(const native_string &dir, const native_string &name) {
+    if (dir.empty() || dir.back() == '/')
+        return dir + name;
+    return dir + '/' + name;
+}
+
+native_string base_name(const native_string &path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == native_string::npos ? path : path.substr(slash + 1);
+}
+
+native_string absolute_path(const native_string &path) {
+    std::string whole = path;
+    if (whole.empty() || whole[0] != '/') {
+        std::vector<char> cwd(PATH_MAX);
+        while (!getcwd(cwd.data(), cwd.size())) {
+            if (errno != ERANGE)
+                return std::string();
+            cwd.resize(cwd.size() * 2);
+        }
+        whole = join_path(cwd.data(), path);
+    }
+    std::vector<std::string> names;
+    for (size_t start = 0; start < whole.size();) {
+        size_t end = whole.find('/', start);
+        if (end == std::string::npos)
+            end = whole.size();
+        const std::string name = whole.substr(start, end - start);
+        if (name == "..") {
+            if (!names.empty())
+                names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+        start = end + 1;
+    }
+    std::string out;
+    for (const std::string &name : names)
+        out += '/' + name;
+    return out.empty() ? "/" : out;
+}
+
+bool make_folders(const native_string &dir) {
+    for (size_t end = 1; end <= dir.size(); ++end) {
+        if (end < dir.size() && dir[end] != '/')
+            continue;
+        const std::string folder = dir.substr(0, end);
+        struct stat st;
+        if (stat(folder.c_str(), &st) == 0 ? !S_ISDIR(st.st_mode)
+                                           : mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
 }
 
 std::string display_name(const native_string &name) { return name; }

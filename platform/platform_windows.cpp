@@ -123,6 +123,57 @@ native_string with_suffix(const native_string &name, const char *suffix) {
     return out;
 }
 
+namespace {
+bool is_separator(wchar_t c) { return c == L'/' || c == L'\\'; }
+} // namespace
+
+native_string join_path(const native_string &dir, const native_string &name) {
+    if (dir.empty() || is_separator(dir.back()))
+        return dir + name;
+    return dir + L'\\' + name;
+}
+
+native_string base_name(const native_string &path) {
+    const size_t slash = path.find_last_of(L"/\\");
+    return slash == native_string::npos ? path : path.substr(slash + 1);
+}
+
+native_string absolute_path(const native_string &path) {
+    // GetFullPathNameW() takes "." and ".." as they stand, as a lexical
+    // normalisation does.
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return std::wstring();
+    std::wstring out(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, &out[0], nullptr);
+    if (written == 0 || written >= n)
+        return std::wstring();
+    out.resize(written);
+    for (wchar_t &c : out)
+        if (c == L'\\')
+            c = L'/';
+    return out;
+}
+
+bool make_folders(const native_string &dir) {
+    for (size_t end = 1; end <= dir.size(); ++end) {
+        if (end < dir.size() && !is_separator(dir[end]))
+            continue;
+        const std::wstring folder = dir.substr(0, end);
+        if (folder.size() == 2 && folder[1] == L':')
+            continue; // a drive's own name
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return false;
+        } else if (!CreateDirectoryW(folder.c_str(), nullptr) &&
+                   GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string display_name(const native_string &name) {
     const int size = static_cast<int>(name.size());
     const int n = WideCharToMultiByte(932, 0, name.data(), size, nullptr, 0, nullptr, nullptr);
