@@ -1,19 +1,18 @@
-/* seek.c - reads one range of asset.bin, embedded with its seek points
-   (SEEK_SPACING 256), without expanding what comes before it:
+/* seek.c - reads one range of asset.bin without expanding what comes
+   before it: mavo_seek() starts from the seek points embedded with it
+   (SEEK_SPACING 256).
      seek OFFSET LENGTH > PART */
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <mavo/codec.h>
+#include <mavo/assets.h>
 
-#include "asset_bin.h" /* asset_bin[], asset_bin_seek[] and their sizes */
+#include "asset_bin.h" /* asset_bin_asset, with its seek points */
 
 int main(int argc, char **argv)
 {
     uint8_t part[512];
-    codec_state state;
-    uint32_t len = 0;
-    uint32_t at;
+    mavo_file file;
     unsigned long offset, length;
 
     if (argc != 3 || (length = strtoul(argv[2], NULL, 10)) > sizeof part) {
@@ -22,12 +21,12 @@ int main(int argc, char **argv)
         return 1;
     }
     offset = strtoul(argv[1], NULL, 10);
-    /* The state at `offset`, from the seek point before it... */
-    at = decode_seek(asset_bin, ASSET_BIN_SIZE, asset_bin_seek, ASSET_BIN_SEEK_POINTS,
-                     ASSET_BIN_SEEK_SPACING, offset, &state);
-    /* ...then an ordinary pass from there; it stops when part is full. */
-    if (length > 0)
-        decode_block(asset_bin + at, &state, ASSET_BIN_SIZE - at, part, (uint32_t)length, &len);
-    fwrite(part, 1, len, stdout);
+    mavo_open(&file, &asset_bin_asset);
+    if (offset > ASSET_BIN_DECODED_SIZE || mavo_seek(&file, (uint32_t)offset) != 0) {
+        fprintf(stderr, "asset.bin has only %lu bytes\n", (unsigned long)ASSET_BIN_DECODED_SIZE);
+        return 1;
+    }
+    /* Fewer than LENGTH bytes only where the file ends sooner. */
+    fwrite(part, 1, mavo_read(&file, part, (uint32_t)length), stdout);
     return 0;
 }
