@@ -266,9 +266,13 @@ bool may_replace(const native_string &name) {
     struct stat st;
     if (lstat(name.c_str(), &st) != 0)
         return errno == ENOENT;
+    if (S_ISLNK(st.st_mode) && stat(name.c_str(), &st) != 0)
+        return errno == ENOENT; // a link to nothing yet
     if (S_ISDIR(st.st_mode))
         return false;
-    if (S_ISLNK(st.st_mode) && stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    // A file the user made read-only is left alone, even by a run that
+    // could write it anyway (root's).
+    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
         return false;
     return access(name.c_str(), W_OK) == 0 || errno == ENOENT;
 }

@@ -156,7 +156,17 @@ native_string absolute_path(const native_string &path) {
 }
 
 bool make_folders(const native_string &dir) {
-    for (size_t end = 1; end <= dir.size(); ++end) {
+    // A share's own name (//server/share) is no folder to make: begin
+    // after it.
+    size_t first = 1;
+    if (dir.size() > 2 && is_separator(dir[0]) && is_separator(dir[1])) {
+        first = dir.find_first_of(L"/\\", 2);
+        first = first == native_string::npos ? dir.size() : dir.find_first_of(L"/\\", first + 1);
+        if (first == native_string::npos)
+            return true;
+        first += 1;
+    }
+    for (size_t end = first; end <= dir.size(); ++end) {
         if (end < dir.size() && !is_separator(dir[end]))
             continue;
         const std::wstring folder = dir.substr(0, end);

@@ -86,6 +86,7 @@ set(hostile_cases
     "a hard link to an output|${earlier} && ln a.enc hard.bin|--symbol^a^hard.bin|1|hard.bin: it is ./a.enc"
     "a failing run beside the user's sources|mkdir src && echo 'int main(void) { return 0 }' > src/main.c && echo '/* mine */' > src/main.h|--symbol^main^--output-dir^src^in.bin-typo|1|src/main.c: it is there and was not made by mavo_embed"
     "a run over the user's source|mkdir src && echo 'int main(void) { return 0 }' > src/main.c|--symbol^main^--output-dir^src^in.bin|1|src/main.c: it is there and was not made by mavo_embed"
+    "a read-only header from an earlier run|${earlier} && chmod 444 a.h|--symbol^a^in.bin|1|a.h: cannot write it: it is a folder, or a file that may not be written"
     "a failing run after one that succeeded|${earlier}|--symbol^a^--output-dir^.^missing.bin|1|missing.bin: cannot open it for reading: No such file"
     "a failing braces run after an incbin run|${earlier}|--symbol^a^--embedding^braces^missing.bin|1|missing.bin: cannot open"
     "the same run again|${earlier}|--symbol^a^--output-dir^.^in.bin|0|mavo: a (in.bin): 1,201 -> "

@@ -236,6 +236,18 @@ std::vector<failure_case> failure_cases() {
         {"enc_cannot_be_created", {"in.bin"}, input_and_dir(small, "in.bin.enc"), "",
          [] { return shift_jis("圧縮中: ") + cannot_open("in.bin.enc"); },
          {"in.bin", "in.bin.enc"}},
+        // Left alone even where the run could write it (as root).
+        {"enc_is_read_only", {"in.bin"},
+         [small](const scratch_dir &dir) {
+             write_file(dir / "in.bin", small);
+             write_file(dir / "in.bin.enc", {'o', 'l', 'd'});
+             std::filesystem::permissions(dir / "in.bin.enc",
+                                          std::filesystem::perms::owner_read |
+                                              std::filesystem::perms::group_read |
+                                              std::filesystem::perms::others_read);
+         },
+         "", [] { return shift_jis("圧縮中: ") + cannot_open("in.bin.enc"); },
+         {"in.bin", "in.bin.enc"}},
         {"csv_cannot_be_created", {"in.bin"}, input_and_dir(small, "in.bin.csv"), "",
          [] { return compress_line(6) + shift_jis("CSV化: ") + cannot_open("in.bin.csv"); },
          {"in.bin", "in.bin.csv", "in.bin.enc"}},
