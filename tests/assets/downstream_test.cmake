@@ -56,7 +56,9 @@ if(MODE STREQUAL "package")
     endforeach()
     set(use_mavo "-DCMAKE_PREFIX_PATH=${prefix}")
 else()
-    set(use_mavo "-DMAVO_SOURCE_DIR=${SOURCE_DIR}")
+    # Taken in, mavo needs no xxHash: a header that cannot be found must not
+    # matter.
+    set(use_mavo "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" -DMAVO_XXHASH_HEADER=MAVO_XXHASH_HEADER-NOTFOUND)
 endif()
 
 set(configure "${CMAKE_COMMAND}" -S "${project}" -G "${GENERATOR}" "${use_mavo}"
@@ -65,6 +67,11 @@ run(${configure} -B "${build}")
 run("${CMAKE_COMMAND}" --build "${build}")
 run("${build}/consumer")
 run("${build}/assets" "${assets}")
+# Taken in, mavo builds what the assets need and no mavo command.
+file(GLOB_RECURSE commands "${build}/mavo${CMAKE_EXECUTABLE_SUFFIX}")
+if(commands)
+    message(FATAL_ERROR "a project that takes mavo in built the mavo command: ${commands}")
+endif()
 
 # Nothing changed: nothing to do.
 run("${CMAKE_COMMAND}" --build "${build}")
