@@ -56,9 +56,9 @@ if(MODE STREQUAL "package")
     endforeach()
     set(use_mavo "-DCMAKE_PREFIX_PATH=${prefix}")
 else()
-    # Taken in, mavo needs no xxHash: a header that cannot be found must not
-    # matter.
-    set(use_mavo "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" -DMAVO_XXHASH_HEADER=MAVO_XXHASH_HEADER-NOTFOUND)
+    # Taken in, mavo needs no xxHash: a header that is not there must not
+    # matter (the command's build would stop on it).
+    set(use_mavo "-DMAVO_SOURCE_DIR=${SOURCE_DIR}" "-DMAVO_XXHASH_HEADER=${WORK}/no/xxhash.h")
 endif()
 
 set(configure "${CMAKE_COMMAND}" -S "${project}" -G "${GENERATOR}" "${use_mavo}"
