@@ -65,7 +65,7 @@ function(_mavo_host_build now out)
     # tool for the build machine whatever this build is for.
     string(REPLACE "Ninja Multi-Config" "Ninja" host_generator "${CMAKE_GENERATOR}")
     set(host_args -DCMAKE_BUILD_TYPE=Release -DMAVO_BUILD_TESTS=OFF -DMAVO_BUILD_EXAMPLES=OFF
-        -DMAVO_BUILD_TOOL=OFF -DMAVO_INSTALL=OFF "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${bin}"
+        -DMAVO_BUILD_TOOL=OFF -DMAVO_QUICK_EMBED=ON -DMAVO_INSTALL=OFF "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${bin}"
         "-DCMAKE_RUNTIME_OUTPUT_DIRECTORY_RELEASE=${bin}")
     get_property(built GLOBAL PROPERTY MAVO_HOST_BUILT_NOW)
     if(now AND NOT built)
