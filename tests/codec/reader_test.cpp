@@ -25,8 +25,8 @@ uint32_t uniform(rng_t &rng, uint32_t lo, uint32_t hi) {
     return std::uniform_int_distribution<uint32_t>(lo, hi)(rng);
 }
 
-bytes random_bytes(size_t n, uint32_t seed) {
-    rng_t rng(seed);
+bytes random_bytes(size_t n, uint32_t start) {
+    rng_t rng(start);
     bytes out(n);
     for (uint8_t &b : out)
         b = static_cast<uint8_t>(uniform(rng, 0, 255));
