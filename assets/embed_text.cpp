@@ -3,7 +3,7 @@
 
 namespace {
 
-std::string upper_case(std::string s) {
+lean_string upper_case(lean_string s) {
     for (char &c : s)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
@@ -11,8 +11,8 @@ std::string upper_case(std::string s) {
 }
 
 // `text` as the inside of a C string literal.
-std::string c_string(const std::string &text) {
-    std::string out;
+lean_string c_string(const lean_string &text) {
+    lean_string out;
     for (char c : text) {
         if (c == '\\' || c == '"')
             out += '\\';
@@ -23,13 +23,13 @@ std::string c_string(const std::string &text) {
 
 // `text` as the inside of a string for the assembler, itself inside a C
 // string literal: escaped once for each.
-std::string asm_string(const std::string &text) { return c_string(c_string(text)); }
+lean_string asm_string(const lean_string &text) { return c_string(c_string(text)); }
 
 // One byte inside a C string literal: printable ASCII as it is, the rest
 // (and what could end or escape the literal, or start a trigraph) as an
 // octal escape, which takes at most three digits and so never swallows the
 // character after it.
-void append_string_byte(std::string &text, uint8_t byte) {
+void append_string_byte(lean_string &text, uint8_t byte) {
     if (byte >= 0x20 && byte < 0x7f && byte != '"' && byte != '\\' && byte != '?') {
         text += static_cast<char>(byte);
         return;
@@ -103,14 +103,14 @@ const char c_prelude[] = R"(#ifndef MAVO_EMBED_C
 #endif
 )";
 
-std::string incbin_definition(const array_text &a) {
-    const std::string section = a.section.empty()
+lean_string incbin_definition(const array_text &a) {
+    const lean_string section = a.section.empty()
                                     ? "MAVO_SECTION(\"" + a.symbol + "\")"
                                     : "\"" + asm_string(a.section) + "\"";
-    const std::string label = "MAVO_LABEL(\"" + a.symbol + "\")";
-    std::string text = "__asm__(MAVO_OPEN(" + section + ")\n";
+    const lean_string label = "MAVO_LABEL(\"" + a.symbol + "\")";
+    lean_string text = "__asm__(MAVO_OPEN(" + section + ")\n";
     if (a.align)
-        text += "        \".balign " + std::to_string(a.align) + "\\n\"\n";
+        text += "        \".balign " + decimal(a.align) + "\\n\"\n";
     text += "        \".globl \" " + label + " \"\\n\"\n"
             "        MAVO_TYPE(" + label + ")\n"
             "        " + label + " \":\\n\"\n"
@@ -122,11 +122,11 @@ std::string incbin_definition(const array_text &a) {
 
 // What stands before the array's initialiser: its placement, its name and
 // its type.
-std::string c_declarator(const array_text &a, const char *dimensions) {
-    std::string text;
-    std::string placement;
+lean_string c_declarator(const array_text &a, const char *dimensions) {
+    lean_string text;
+    lean_string placement;
     if (a.align)
-        placement += "MAVO_ALIGNED(" + std::to_string(a.align) + ") ";
+        placement += "MAVO_ALIGNED(" + decimal(a.align) + ") ";
     if (!a.section.empty()) {
         // MSVC places only into sections it was told of.
         text += "#if defined(_MSC_VER) && !defined(__clang__)\n#pragma section(\"" +
@@ -145,7 +145,7 @@ std::string c_declarator(const array_text &a, const char *dimensions) {
 // take at most three digits, never swallow the character after them.
 void write_string_rows(const uint8_t *stream, uint64_t size, const text_writer &write) {
     constexpr uint64_t row = 4096;
-    std::string text;
+    lean_string text;
     for (uint64_t i = 0; i < size; ++i) {
         if (i % row == 0)
             text += "\"";
@@ -161,7 +161,7 @@ void write_string_rows(const uint8_t *stream, uint64_t size, const text_writer &
 // The stream as byte values, 16 a line.
 void write_byte_list(const uint8_t *stream, uint64_t size, const text_writer &write) {
     static const char digits[] = "0123456789abcdef";
-    std::string text;
+    lean_string text;
     for (uint64_t i = 0; i < size; ++i) {
         const uint8_t byte = stream[i];
         text += "0x";
@@ -180,7 +180,7 @@ void write_byte_list(const uint8_t *stream, uint64_t size, const text_writer &wr
 
 // The preludes the array needs, then its definition.
 void write_array(const array_text &a, embedding how, const text_writer &write) {
-    std::string text = common_prelude;
+    lean_string text = common_prelude;
     if (how == embedding::incbin) {
         write(text + incbin_prelude + "\n" + incbin_definition(a));
         return;
@@ -206,20 +206,20 @@ void write_array(const array_text &a, embedding how, const text_writer &write) {
     }
 }
 
-std::string seek_initialiser(const std::vector<codec_seek_point> &points) {
+lean_string seek_initialiser(const lean_vector<codec_seek_point> &points) {
     // The point after the stream's own keeps an empty asset's array from
     // being empty.
-    std::string text = " = {\n";
+    lean_string text = " = {\n";
     for (const codec_seek_point &p : points)
-        text += "{" + std::to_string(p.section) + "u, " + std::to_string(p.last) + ", " +
-                std::to_string(p.into) + ", " + std::to_string(p.run) + ", 0},\n";
+        text += "{" + decimal(p.section) + "u, " + decimal(p.last) + ", " +
+                decimal(p.into) + ", " + decimal(p.run) + ", 0},\n";
     return text + "{0, 0, 0, 0, 0}};\n";
 }
 
 // A path as a C string literal: bytes beyond ASCII as octal escapes, so that
 // the source says the same in any character set.
-std::string path_literal(const std::string &path) {
-    std::string text = "\"";
+lean_string path_literal(const lean_string &path) {
+    lean_string text = "\"";
     for (char c : path)
         append_string_byte(text, static_cast<uint8_t>(c));
     return text + "\"";
@@ -241,11 +241,11 @@ const char table_prelude[] = R"(#ifndef MAVO_EMBED_TABLE
 #endif
 )";
 
-std::string find_definition(const table_text &t) {
+lean_string find_definition(const table_text &t) {
     return "\nMAVO_EXTERN const mavo_asset *" + t.name + "_find(const char *path)\n"
            "{\n"
            "    size_t low = 0;\n"
-           "    size_t high = " + std::to_string(t.entries.size()) + "u;\n"
+           "    size_t high = " + decimal(t.entries.size()) + "u;\n"
            "    if (!path)\n"
            "        return 0;\n"
            "    while (low < high) {\n"
@@ -262,18 +262,18 @@ std::string find_definition(const table_text &t) {
            "}\n"
            "\nMAVO_EXTERN const mavo_asset *" + t.name + "_find_prefix(const char *prefix, uint32_t *count)\n"
            "{\n"
-           "    return mavo_find_prefix(" + t.name + ", " + std::to_string(t.entries.size()) + "u, prefix, count);\n"
+           "    return mavo_find_prefix(" + t.name + ", " + decimal(t.entries.size()) + "u, prefix, count);\n"
            "}\n";
 }
 
 } // namespace
 
-std::string header_text(const asset_text &a) {
-    const std::string &symbol = a.array.symbol;
-    const std::string upper = upper_case(symbol);
-    const std::string what = a.stored ? "the bytes of " + a.name + " as they are (stored)"
+lean_string header_text(const asset_text &a) {
+    const lean_string &symbol = a.array.symbol;
+    const lean_string upper = upper_case(symbol);
+    const lean_string what = a.stored ? "the bytes of " + a.name + " as they are (stored)"
                                       : "the mavo stream of " + a.name;
-    std::string text =
+    lean_string text =
         "/* " + symbol + ": " + what + ", generated by mavo_embed.\n"
         "   Read it with mavo_open() and mavo_read() from <mavo/assets.h>" +
         (a.no_descriptor.empty() ? " (its descriptor\n   is " + symbol + "_asset)" : "") +
@@ -301,9 +301,9 @@ std::string header_text(const asset_text &a) {
         text += "/* No " + symbol + "_asset: " + a.no_descriptor + ". */\n";
     text +=
         "\n/* Bytes in " + symbol + (a.stored ? ": the file's own. */\n" : ": its stream. */\n") +
-        "#define " + upper + "_SIZE " + std::to_string(a.array.size) + "u\n"
+        "#define " + upper + "_SIZE " + decimal(a.array.size) + "u\n"
         "/* Bytes of " + a.name + ": what " + symbol + " holds or expands to. */\n"
-        "#define " + upper + "_DECODED_SIZE " + std::to_string(a.decoded_size) + "u\n"
+        "#define " + upper + "_DECODED_SIZE " + decimal(a.decoded_size) + "u\n"
         "/* 1: " + symbol + " holds the file's bytes as they are; 0: a mavo stream. */\n"
         "#define " + upper + "_STORED " + (a.stored ? "1" : "0") + "\n";
     if (a.seek_spacing)
@@ -314,40 +314,40 @@ std::string header_text(const asset_text &a) {
                 "#else\n"
                 "extern const codec_seek_point " + symbol + "_seek[];\n"
                 "#endif\n"
-                "#define " + upper + "_SEEK_POINTS " + std::to_string(a.seek_points.size()) +
+                "#define " + upper + "_SEEK_POINTS " + decimal(a.seek_points.size()) +
                 "u\n"
-                "#define " + upper + "_SEEK_SPACING " + std::to_string(a.seek_spacing) + "u\n";
+                "#define " + upper + "_SEEK_SPACING " + decimal(a.seek_spacing) + "u\n";
     text += "\n#ifdef __cplusplus\n}\n#endif\n\n#endif\n";
     return text;
 }
 
 void write_source_text(const asset_text &a, embedding how, const text_writer &write) {
-    const std::string &symbol = a.array.symbol;
+    const lean_string &symbol = a.array.symbol;
     write("/* " + symbol + ": " + (a.stored ? "the bytes of " : "the mavo stream of ") + a.name +
           ", generated by mavo_embed. */\n#include <mavo/assets.h>\n");
     write_array(a.array, how, write);
-    std::string text;
+    lean_string text;
     if (a.seek_spacing)
         text += "\nMAVO_EXTERN const codec_seek_point " + symbol + "_seek[] MAVO_IN_FLASH" +
                 seek_initialiser(a.seek_points);
     if (a.no_descriptor.empty()) {
-        const std::string seek = a.seek_spacing ? symbol + "_seek, " +
-                                                      std::to_string(a.seek_points.size()) +
-                                                      "u, " + std::to_string(a.seek_spacing) + "u"
+        const lean_string seek = a.seek_spacing ? symbol + "_seek, " +
+                                                      decimal(a.seek_points.size()) +
+                                                      "u, " + decimal(a.seek_spacing) + "u"
                                                 : "0, 0, 0";
         text += "\nstatic const char " + symbol + "_asset_path[] MAVO_IN_FLASH = " +
                 path_literal(a.name) + ";\n"
                 "MAVO_EXTERN const mavo_asset " + symbol + "_asset MAVO_IN_FLASH = {\n" +
-                symbol + "_asset_path, " + symbol + ", " + std::to_string(a.array.size) + "u, " +
-                std::to_string(a.decoded_size) + "u, " + seek + ", " +
+                symbol + "_asset_path, " + symbol + ", " + decimal(a.array.size) + "u, " +
+                decimal(a.decoded_size) + "u, " + seek + ", " +
                 (a.stored ? "1" : "0") + "};\n";
     }
     write(text);
 }
 
-std::string table_header_text(const table_text &t) {
-    const std::string upper = upper_case(t.name);
-    return "/* " + t.name + ": a table of " + std::to_string(t.entries.size()) +
+lean_string table_header_text(const table_text &t) {
+    const lean_string upper = upper_case(t.name);
+    return "/* " + t.name + ": a table of " + decimal(t.entries.size()) +
            " files, generated by mavo_embed: their mavo streams or\n"
            "   bytes, sorted by path. Find a file with " + t.name + "_find(), list a folder\n"
            "   with " + t.name + "_find_prefix(), read an entry with mavo_open() and\n"
@@ -367,7 +367,7 @@ std::string table_header_text(const table_text &t) {
            "extern const mavo_asset " + t.name + "[];\n"
            "#endif\n\n"
            "/* Entries in " + t.name + "[]. */\n"
-           "#define " + upper + "_COUNT " + std::to_string(t.entries.size()) + "u\n\n"
+           "#define " + upper + "_COUNT " + decimal(t.entries.size()) + "u\n\n"
            "/* The entry of the file at `path` (relative to the table's folder, `/`\n"
            "   between names, UTF-8), or null when no file has that path. */\n"
            "const mavo_asset *" + t.name + "_find(const char *path);\n\n"
@@ -381,10 +381,10 @@ void write_table_source_text(const table_text &t, embedding how, const text_writ
     write("/* " + t.name + ": a table of files and their mavo streams, generated by "
           "mavo_embed. */\n#include <mavo/assets.h>\n");
     write_array(t.array, how, write);
-    std::string text = table_prelude;
+    lean_string text = table_prelude;
     text += "\n";
     for (size_t i = 0; i < t.entries.size(); ++i) {
-        const std::string entry = t.name + "_" + std::to_string(i);
+        const lean_string entry = t.name + "_" + decimal(i);
         text += "static const char " + entry + "_path[] MAVO_IN_FLASH = " +
                 path_literal(t.entries[i].path) + ";\n";
         if (t.seek_spacing && !t.entries[i].stored)
@@ -394,13 +394,13 @@ void write_table_source_text(const table_text &t, embedding how, const text_writ
     text += "\nMAVO_EXTERN const mavo_asset " + t.name + "[] MAVO_IN_FLASH = {\n";
     for (size_t i = 0; i < t.entries.size(); ++i) {
         const table_entry &e = t.entries[i];
-        const std::string entry = t.name + "_" + std::to_string(i);
-        text += "{" + entry + "_path, " + t.array.symbol + " + " + std::to_string(e.offset) +
-                "u, " + std::to_string(e.stream_size) + "u, " + std::to_string(e.decoded_size) +
+        const lean_string entry = t.name + "_" + decimal(i);
+        text += "{" + entry + "_path, " + t.array.symbol + " + " + decimal(e.offset) +
+                "u, " + decimal(e.stream_size) + "u, " + decimal(e.decoded_size) +
                 "u, ";
         if (t.seek_spacing && !e.stored)
-            text += entry + "_seek, " + std::to_string(e.seek_points.size()) + "u, " +
-                    std::to_string(t.seek_spacing) + "u, ";
+            text += entry + "_seek, " + decimal(e.seek_points.size()) + "u, " +
+                    decimal(t.seek_spacing) + "u, ";
         else
             text += "0, 0, 0, ";
         text += e.stored ? "1},\n" : "0},\n";

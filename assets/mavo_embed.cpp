@@ -41,8 +41,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -70,10 +69,10 @@ constexpr uint64_t largest_entry = UINT32_MAX;
 enum class store_mode { never, always, automatic };
 
 struct options {
-    std::vector<native_string> files;
+    lean_vector<native_string> files;
     native_string files_from;
-    std::string symbol; // one asset
-    std::string table;  // or a table
+    lean_string symbol; // one asset
+    lean_string table;  // or a table
     native_string base;
     native_string output_dir;
     native_string header_dir;
@@ -82,16 +81,16 @@ struct options {
     bool store_given = false;
     store_mode store = store_mode::never;
     uint32_t align = 0;
-    std::string section;
+    lean_string section;
     uint32_t seek_spacing = 0;
 };
 
 // An ASCII argument as text; empty when it holds anything else.
-std::string ascii(const native_string &arg) {
-    std::string out;
+lean_string ascii(const native_string &arg) {
+    lean_string out;
     for (auto c : arg) {
         if (c <= 0 || c >= 0x7f)
-            return std::string();
+            return lean_string();
         out += static_cast<char>(static_cast<int>(c));
     }
     return out;
@@ -99,7 +98,7 @@ std::string ascii(const native_string &arg) {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-bool is_identifier(const std::string &s) {
+bool is_identifier(const lean_string &s) {
     if (s.empty() || is_digit(s[0]))
         return false;
     for (char c : s)
@@ -109,7 +108,7 @@ bool is_identifier(const std::string &s) {
 }
 
 // A whole number from 1 to 2^32 - 1; 0 for anything else.
-uint32_t positive_number(const std::string &s) {
+uint32_t positive_number(const lean_string &s) {
     if (s.empty() || s.size() > 10 || s[0] == '0')
         return 0;
     for (char c : s)
@@ -120,7 +119,7 @@ uint32_t positive_number(const std::string &s) {
 }
 
 // Which of `count` choices `s` is, or -1.
-int choice(const std::string &s, const char *const *choices, int count) {
+int choice(const lean_string &s, const char *const *choices, int count) {
     for (int i = 0; i < count; ++i)
         if (s == choices[i])
             return i;
@@ -131,10 +130,10 @@ size_t smaller(size_t a, size_t b) { return a < b ? a : b; }
 
 // Reads the command line into `o`; an empty result, or what is wrong.
 // `--help` and `--version` come back as themselves.
-std::string parse_options(const std::vector<native_string> &args, options &o) {
+lean_string parse_options(const lean_vector<native_string> &args, options &o) {
     bool only_files = false;
     for (size_t i = 1; i < args.size(); ++i) {
-        const std::string arg = ascii(args[i]);
+        const lean_string arg = ascii(args[i]);
         if (only_files || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             o.files.push_back(args[i]);
             continue;
@@ -149,8 +148,8 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
         if (i + 1 == args.size())
             return arg + " needs a value";
         const native_string &value = args[++i];
-        const std::string text = ascii(value);
-        const std::string shown = arg + " " + message_name(value);
+        const lean_string text = ascii(value);
+        const lean_string shown = arg + " " + message_name(value);
         if (arg == "--symbol" || arg == "--table") {
             if (!is_identifier(text))
                 return shown + " is not a C identifier";
@@ -187,11 +186,11 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
         } else if (arg == "--align") {
             o.align = positive_number(text);
             if (o.align == 0 || (o.align & (o.align - 1)) != 0 || o.align > largest_align)
-                return shown + " is not a power of two from 1 to " + std::to_string(largest_align);
+                return shown + " is not a power of two from 1 to " + decimal(largest_align);
         } else if (arg == "--section") {
             const bool name_ok = !text.empty() && text.find_first_not_of(
                 "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_.$,") ==
-                std::string::npos;
+                lean_string::npos;
             if (!name_ok)
                 return shown + " is not a section name (letters, digits, . _ $ ,)";
             o.section = text;
@@ -218,13 +217,13 @@ std::string parse_options(const std::vector<native_string> &args, options &o) {
         o.output_dir = here;
     if (o.header_dir.empty())
         o.header_dir = o.output_dir;
-    return std::string();
+    return lean_string();
 }
 
 // A failure, said once, naming the file it concerns.
 struct failure {
     native_string file;
-    std::string why;
+    lean_string why;
 };
 
 // The file being read, for a failure that names no file of its own (memory
@@ -238,14 +237,14 @@ int report(const failure &f) {
 
 // The lines of the file list: one name per line, a CR before the LF
 // dropped (a list written on Windows), empty lines skipped.
-bool read_file_list(const native_string &list, std::vector<native_string> &files,
+bool read_file_list(const native_string &list, lean_vector<native_string> &files,
                     failure &f) {
     input_file in;
     if (!in.open(list)) {
         f = {list, "cannot open the file list: " + last_error_text()};
         return false;
     }
-    std::string text;
+    lean_string text;
     char buffer[64 * 1024];
     for (size_t n; (n = in.read(buffer, sizeof buffer)) > 0;)
         text.append(buffer, n);
@@ -256,9 +255,9 @@ bool read_file_list(const native_string &list, std::vector<native_string> &files
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end == std::string::npos)
+        if (end == lean_string::npos)
             end = text.size();
-        std::string line = text.substr(start, end - start);
+        lean_string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty())
@@ -336,18 +335,18 @@ struct encoded_file {
     owned_bytes stream; // untouched past `stream_size`
     size_t stream_size = 0;
     bool stored = false;
-    std::vector<codec_seek_point> seek_points;
+    lean_vector<codec_seek_point> seek_points;
 
     const uint8_t *bytes() const { return stored ? input.data() : stream.get(); }
     size_t size() const { return stored ? input.size() : stream_size; }
 };
 
-std::string megabytes(uint64_t bytes) {
-    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB";
+lean_string megabytes(uint64_t bytes) {
+    return decimal((bytes + (1u << 20) - 1) >> 20) + " MiB";
 }
 
 // Makes the stream of e.input as the options say; false with `why` set.
-bool make_stream(const options &o, encoded_file &e, std::string &why) {
+bool make_stream(const options &o, encoded_file &e, lean_string &why) {
     const uint8_t *src = e.input.data();
     const size_t n = e.input.size();
     if (n > SIZE_MAX / 4) {
@@ -374,7 +373,7 @@ bool make_stream(const options &o, encoded_file &e, std::string &why) {
 
 // Reads and encodes `file` as the options say; false with `why` set.
 bool encode_file(const native_string &file, const options &o, encoded_file &e,
-                 std::string &why) {
+                 lean_string &why) {
     working_on = &file;
     if (!e.input.open(file, why))
         return false;
@@ -403,8 +402,8 @@ bool encode_file(const native_string &file, const options &o, encoded_file &e,
 }
 
 // 1234567 as "1,234,567".
-std::string with_commas(uint64_t n) {
-    std::string digits = std::to_string(n);
+lean_string with_commas(uint64_t n) {
+    lean_string digits = decimal(n);
     for (size_t i = digits.size(); i > 3; i -= 3)
         digits.insert(i - 3, ",");
     return digits;
@@ -416,7 +415,7 @@ struct output_set {
     native_string output_dir, header_dir;
     native_string stream, source, header;
     bool writes_stream;
-    output_set(const options &o, const std::string &name)
+    output_set(const options &o, const lean_string &name)
         : output_dir(o.output_dir), header_dir(o.header_dir),
           stream(join_path(o.output_dir, name_from_utf8(name + ".enc"))),
           source(join_path(o.output_dir, name_from_utf8(name + ".c"))),
@@ -429,11 +428,11 @@ struct output_set {
 const char mark[] = "generated by mavo_embed";
 
 // The first `limit` bytes of a file (fewer when it is shorter).
-std::string head_of(const native_string &name, size_t limit) {
+lean_string head_of(const native_string &name, size_t limit) {
     input_file in;
-    std::string text(limit, '\0');
+    lean_string text(limit, '\0');
     if (!in.open(name))
-        return std::string();
+        return lean_string();
     text.resize(in.read(&text[0], limit));
     return text;
 }
@@ -443,7 +442,7 @@ bool exists(const native_string &name) { return identity_of_name(name).known; }
 // The checks made before anything is written: no input is, or leads to
 // (a link, a hard link), an output; and every output may be written and is
 // mavo_embed's own or new.
-bool check_outputs(const output_set &out, const std::vector<native_string> &inputs,
+bool check_outputs(const output_set &out, const lean_vector<native_string> &inputs,
                    failure &f) {
     // The stream file is named even where this run does not write one: a
     // stale one may be removed afterwards, and an input must never be.
@@ -468,7 +467,7 @@ bool check_outputs(const output_set &out, const std::vector<native_string> &inpu
             f = {*names[i], "cannot write it: it is a folder, or a file that may not be written"};
             return false;
         }
-        if (i > 0 && outputs[i].known && head_of(*names[i], 4096).find(mark) == std::string::npos) {
+        if (i > 0 && outputs[i].known && head_of(*names[i], 4096).find(mark) == lean_string::npos) {
             f = {*names[i], "it is there and was not made by mavo_embed; it is left as it is "
                             "(choose another --output-dir, --header-dir or name)"};
             return false;
@@ -506,8 +505,9 @@ bool write_pending(pending_output &p, const native_string &name, Fill fill, fail
 // pieces.
 template <class WriteSource>
 bool write_outputs(const output_set &out, const array_text &array, WriteSource write_source,
-                   const std::string &header, failure &f) {
-    for (const native_string *dir : {&out.output_dir, &out.header_dir})
+                   const lean_string &header, failure &f) {
+    const native_string *const folders[] = {&out.output_dir, &out.header_dir};
+    for (const native_string *dir : folders)
         if (!make_folders(*dir)) {
             f = {*dir, "cannot make the folder: " + last_error_text()};
             return false;
@@ -517,21 +517,22 @@ bool write_outputs(const output_set &out, const array_text &array, WriteSource w
         !write_pending(stream, out.stream, [&](auto &&put) { put(array.bytes, array.size); }, f))
         return false;
     if (!write_pending(source, out.source, [&](auto &&put) {
-            write_source([&](const std::string &piece) { put(piece.data(), piece.size()); });
+            write_source([&](const lean_string &piece) { put(piece.data(), piece.size()); });
         }, f))
         return false;
     if (!write_pending(head, out.header, [&](auto &&put) { put(header.data(), header.size()); },
                        f))
         return false;
 
-    const std::string stream_file = utf8_name(base_name(out.stream));
-    const std::string old_source = out.writes_stream ? std::string() : head_of(out.source, 65536);
+    const lean_string stream_file = utf8_name(base_name(out.stream));
+    const lean_string old_source = out.writes_stream ? lean_string() : head_of(out.source, 65536);
     const bool stale_stream = !out.writes_stream && exists(out.stream) &&
-                              old_source.find(mark) != std::string::npos &&
-                              old_source.find(stream_file) != std::string::npos;
+                              old_source.find(mark) != lean_string::npos &&
+                              old_source.find(stream_file) != lean_string::npos;
     {
         signal_hold together;
-        for (pending_output *p : {&stream, &source, &head}) {
+        pending_output *const outputs[] = {&stream, &source, &head};
+        for (pending_output *p : outputs) {
             if (p->ready && !p->file.move_into_place(true)) {
                 f = {p->file.name(), "cannot move it into place: " + p->file.error()};
                 return false;
@@ -550,7 +551,7 @@ bool name_stream_file(const output_set &out, array_text &array, failure &f) {
         return true;
     const native_string path = absolute_path(out.stream);
     array.stream_path = utf8_name(path);
-    if (path.empty() || array.stream_path.find_first_of("\"\n\r") != std::string::npos) {
+    if (path.empty() || array.stream_path.find_first_of("\"\n\r") != lean_string::npos) {
         f = {out.stream, "its path cannot be named in a source (it holds a quote or a line end)"};
         return false;
     }
@@ -560,14 +561,14 @@ bool name_stream_file(const output_set &out, array_text &array, failure &f) {
 int embed_one(const options &o) {
     if (o.files.size() != 1)
         return report({o.files_from, "--symbol takes one FILE, and the list names " +
-                                         std::to_string(o.files.size())});
+                                         decimal(o.files.size())});
     const native_string &file = o.files.front();
     const output_set out(o, o.symbol);
     failure f;
     if (!check_outputs(out, o.files, f))
         return report(f);
     encoded_file e;
-    std::string why;
+    lean_string why;
     if (!encode_file(file, o, e, why))
         return report({file, why});
 
@@ -599,14 +600,14 @@ int embed_one(const options &o) {
 
 // A file's path in a table: relative to the base folder, `/` between
 // names, UTF-8; empty when the file does not lie inside the base folder.
-std::string table_path(const native_string &file, const native_string &base) {
-    const std::string from = utf8_name(absolute_path(base));
-    const std::string path = utf8_name(absolute_path(file));
+lean_string table_path(const native_string &file, const native_string &base) {
+    const lean_string from = utf8_name(absolute_path(base));
+    const lean_string path = utf8_name(absolute_path(file));
     if (from.empty() || path.size() <= from.size() + 1 || path.compare(0, from.size(), from) != 0)
-        return std::string();
+        return lean_string();
     if (from.back() == '/')
         return path.substr(from.size());
-    return path[from.size()] == '/' ? path.substr(from.size() + 1) : std::string();
+    return path[from.size()] == '/' ? path.substr(from.size() + 1) : lean_string();
 }
 
 int embed_table(const options &o) {
@@ -617,11 +618,11 @@ int embed_table(const options &o) {
     table_text t;
     t.name = o.table;
     t.seek_spacing = o.seek_spacing;
-    std::vector<uint8_t> bytes;
+    lean_vector<uint8_t> bytes;
     uint64_t files_size = 0;
     size_t stored = 0;
     for (const native_string &file : o.files) {
-        std::string why;
+        lean_string why;
         encoded_file e;
         if (!encode_file(file, o, e, why))
             return report({file, why});
@@ -644,7 +645,7 @@ int embed_table(const options &o) {
         entry.decoded_size = e.input.size();
         entry.stored = e.stored;
         entry.seek_points = std::move(e.seek_points);
-        bytes.insert(bytes.end(), e.bytes(), e.bytes() + e.size());
+        bytes.append(e.bytes(), e.size());
         files_size += e.input.size();
         stored += e.stored ? 1 : 0;
         t.entries.push_back(std::move(entry));
@@ -652,14 +653,14 @@ int embed_table(const options &o) {
     // Sorted by the paths' bytes, as the lookup's comparison orders them
     // (the entries stand in the files' order: an entry's place names its
     // file).
-    std::vector<const table_entry *> order;
+    lean_vector<const table_entry *> order;
     for (const table_entry &entry : t.entries)
         order.push_back(&entry);
     std::qsort(order.data(), order.size(), sizeof order[0], [](const void *a, const void *b) {
         return (*static_cast<const table_entry *const *>(a))
             ->path.compare((*static_cast<const table_entry *const *>(b))->path);
     });
-    std::vector<table_entry> sorted;
+    lean_vector<table_entry> sorted;
     for (size_t i = 0; i < order.size(); ++i) {
         if (i > 0 && order[i]->path == order[i - 1]->path)
             return report({o.files[static_cast<size_t>(order[i] - t.entries.data())],
@@ -700,8 +701,8 @@ int run(options &o) {
 int main(int argc, char **argv) {
     prepare_process();
     options o;
-    const std::vector<native_string> args = command_line_arguments(argc, argv);
-    const std::string wrong = parse_options(args, o);
+    const lean_vector<native_string> args = command_line_arguments(argc, argv);
+    const lean_string wrong = parse_options(args, o);
     if (wrong == "--help") {
         std::fputs(usage, stdout);
         return 0;

@@ -86,7 +86,7 @@ bool same_contents(const native_string &a, const native_string &b) {
     if (!first.open(a) || !second.open(b))
         return false;
     constexpr size_t piece = 64 * 1024;
-    std::vector<unsigned char> buffer(2 * piece);
+    lean_vector<unsigned char> buffer(2 * piece);
     unsigned char *one = buffer.data();
     unsigned char *other = one + piece;
     for (;;) {

@@ -70,7 +70,7 @@ public:
     bool move_into_place(bool keep_unchanged);
 
     const native_string &name() const { return name_; }
-    const std::string &error() const { return error_; }
+    const lean_string &error() const { return error_; }
 
 private:
     void discard();
@@ -79,7 +79,7 @@ private:
     std::FILE *file_ = nullptr;
     native_string name_;
     native_string temp_name_;
-    std::string error_;
+    lean_string error_;
 };
 
 // True when both files can be read and hold the same bytes.

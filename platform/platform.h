@@ -8,22 +8,22 @@
 // (temporary_files.h).
 #pragma once
 
+#include "lean.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 // A file name as the system takes it: bytes on POSIX, UTF-16 on Windows, so
 // that any name the system can hold can be opened.
 #ifdef _WIN32
-using native_string = std::wstring;
+using native_string = basic_lean_string<wchar_t>;
 #else
-using native_string = std::string;
+using native_string = lean_string;
 #endif
 
 // The program's arguments as file names (argv[1] on is what matters).
-std::vector<native_string> command_line_arguments(int argc, char **argv);
+lean_vector<native_string> command_line_arguments(int argc, char **argv);
 
 // `name` with an ASCII suffix such as ".enc" appended.
 native_string with_suffix(const native_string &name, const char *suffix);
@@ -46,26 +46,26 @@ bool make_folders(const native_string &dir);
 
 // The name as the console messages show it: the bytes themselves on POSIX,
 // code page 932 on Windows, so that a whole message stays Shift_JIS.
-std::string display_name(const native_string &name);
+lean_string display_name(const native_string &name);
 
 // The name as valid UTF-8, for messages in UTF-8: what is not UTF-8 (a
 // stray byte on POSIX, a lone surrogate on Windows) is shown escaped as
 // \xHH or \uHHHH, so a message never carries bytes a terminal cannot show.
-std::string message_name(const native_string &name);
+lean_string message_name(const native_string &name);
 
 // The name as UTF-8 for the text a program is built from (a table's paths):
 // on POSIX the bytes as they are, which is UTF-8 wherever names are; on
 // Windows converted from UTF-16, a lone surrogate as U+FFFD.
-std::string utf8_name(const native_string &name);
+lean_string utf8_name(const native_string &name);
 
 // A name given as UTF-8 text (a line of a file list) as the system spells
 // it: the bytes as they are on POSIX, UTF-16 on Windows.
-native_string name_from_utf8(const std::string &text);
+native_string name_from_utf8(const lean_string &text);
 
 // Why the last failed system call failed, as text for a message (errno's
 // text; on Windows the system's own message, in UTF-8). Call it right
 // after the failure, before anything else can change the reason.
-std::string last_error_text();
+lean_string last_error_text();
 
 // Opens a file for reading in untranslated byte mode; null on failure.
 std::FILE *open_for_reading(const native_string &name);
@@ -99,7 +99,7 @@ public:
 
     // False, with `why` set, when the file cannot be opened or mapped or is
     // not a regular file.
-    bool open(const native_string &name, std::string &why);
+    bool open(const native_string &name, lean_string &why);
     const uint8_t *data() const { return data_; }
     size_t size() const { return size_; }
 

@@ -27,8 +27,9 @@ void remove_temporaries_and_end(int sig) {
 sigset_t ending_signals() {
     sigset_t set;
     sigemptyset(&set);
-    for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM,
-                    SIGVTALRM, SIGPROF, SIGXCPU})
+    const int always[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGABRT, SIGTERM, SIGUSR1,
+                          SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
+    for (int sig : always)
         sigaddset(&set, sig);
 #ifdef SIGPOLL
     sigaddset(&set, SIGPOLL);
@@ -50,7 +51,7 @@ sigset_t ending_signals() {
 sigset_t held_before;
 
 // A valid UTF-8 sequence at s[i], or 0: its length.
-size_t utf8_sequence(const std::string &s, size_t i) {
+size_t utf8_sequence(const lean_string &s, size_t i) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned lead = byte(i);
     size_t n = 0;
@@ -100,8 +101,11 @@ mode_t new_file_mode() {
 
 } // namespace
 
-std::vector<native_string> command_line_arguments(int argc, char **argv) {
-    return std::vector<native_string>(argv, argv + argc);
+lean_vector<native_string> command_line_arguments(int argc, char **argv) {
+    lean_vector<native_string> out;
+    for (int i = 0; i < argc; ++i)
+        out.push_back(argv[i]);
+    return out;
 }
 
 native_string with_suffix(const native_string &name, const char *suffix) {
@@ -120,22 +124,22 @@ native_string base_name(const native_string &path) {
 }
 
 native_string absolute_path(const native_string &path) {
-    std::string whole = path;
+    lean_string whole = path;
     if (whole.empty() || whole[0] != '/') {
-        std::vector<char> cwd(PATH_MAX);
+        lean_vector<char> cwd(PATH_MAX);
         while (!getcwd(cwd.data(), cwd.size())) {
             if (errno != ERANGE)
-                return std::string();
+                return lean_string();
             cwd.resize(cwd.size() * 2);
         }
         whole = join_path(cwd.data(), path);
     }
-    std::vector<std::string> names;
+    lean_vector<lean_string> names;
     for (size_t start = 0; start < whole.size();) {
         size_t end = whole.find('/', start);
-        if (end == std::string::npos)
+        if (end == lean_string::npos)
             end = whole.size();
-        const std::string name = whole.substr(start, end - start);
+        const lean_string name = whole.substr(start, end - start);
         if (name == "..") {
             if (!names.empty())
                 names.pop_back();
@@ -144,8 +148,8 @@ native_string absolute_path(const native_string &path) {
         }
         start = end + 1;
     }
-    std::string out;
-    for (const std::string &name : names)
+    lean_string out;
+    for (const lean_string &name : names)
         out += '/' + name;
     return out.empty() ? "/" : out;
 }
@@ -154,7 +158,7 @@ bool make_folders(const native_string &dir) {
     for (size_t end = 1; end <= dir.size(); ++end) {
         if (end < dir.size() && dir[end] != '/')
             continue;
-        const std::string folder = dir.substr(0, end);
+        const lean_string folder = dir.substr(0, end);
         struct stat st;
         if (stat(folder.c_str(), &st) == 0 ? !S_ISDIR(st.st_mode)
                                            : mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
@@ -163,11 +167,11 @@ bool make_folders(const native_string &dir) {
     return true;
 }
 
-std::string display_name(const native_string &name) { return name; }
+lean_string display_name(const native_string &name) { return name; }
 
-std::string message_name(const native_string &name) {
+lean_string message_name(const native_string &name) {
     static const char hex[] = "0123456789abcdef";
-    std::string out;
+    lean_string out;
     for (size_t i = 0; i < name.size();) {
         const size_t n = utf8_sequence(name, i);
         if (n > 0) {
@@ -183,11 +187,11 @@ std::string message_name(const native_string &name) {
     return out;
 }
 
-std::string utf8_name(const native_string &name) { return name; }
+lean_string utf8_name(const native_string &name) { return name; }
 
-native_string name_from_utf8(const std::string &text) { return text; }
+native_string name_from_utf8(const lean_string &text) { return text; }
 
-std::string last_error_text() { return std::strerror(errno); }
+lean_string last_error_text() { return std::strerror(errno); }
 
 std::FILE *open_for_reading(const native_string &name) {
     return std::fopen(name.c_str(), "rb");
@@ -227,7 +231,7 @@ mapped_input::~mapped_input() {
         munmap(const_cast<uint8_t *>(data_), size_);
 }
 
-bool mapped_input::open(const native_string &name, std::string &why) {
+bool mapped_input::open(const native_string &name, lean_string &why) {
     // Without O_NONBLOCK, opening a FIFO would wait for a writer.
     const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -283,7 +287,7 @@ std::FILE *create_beside(const native_string &final_name, bool text,
     // Registered before the file exists, so that no signal can fall between
     // its creation and its registration; mkstemp() fills in the name in
     // place, without moving it.
-    temp_name = temporary_name(final_name, std::string(".mavo-XXXXXX"));
+    temp_name = temporary_name(final_name, lean_string(".mavo-XXXXXX"));
     if (!register_temporary(temp_name))
         return nullptr;
     const int fd = mkstemp(temp_name.data());

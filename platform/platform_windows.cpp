@@ -31,16 +31,16 @@ BOOL WINAPI remove_temporaries_on_break(DWORD event) {
 }
 
 // UTF-16 code unit c as \uHHHH.
-std::string escaped_unit(wchar_t c) {
+lean_string escaped_unit(wchar_t c) {
     static const char hex[] = "0123456789abcdef";
     const auto u = static_cast<unsigned>(c);
-    std::string out = "\\u";
+    lean_string out = "\\u";
     for (int shift = 12; shift >= 0; shift -= 4)
         out += hex[(u >> shift) & 15u];
     return out;
 }
 
-void append_utf8(std::string &out, unsigned code) {
+void append_utf8(lean_string &out, unsigned code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -60,8 +60,8 @@ void append_utf8(std::string &out, unsigned code) {
 
 // UTF-16 to UTF-8, a lone surrogate as `lone` gives it.
 template <class Lone>
-std::string to_utf8(const std::wstring &name, Lone lone) {
-    std::string out;
+lean_string to_utf8(const native_string &name, Lone lone) {
+    lean_string out;
     for (size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned>(name[i]);
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() &&
@@ -79,9 +79,9 @@ std::string to_utf8(const std::wstring &name, Lone lone) {
     return out;
 }
 
-std::wstring widen(const char *text) {
+native_string widen(const char *text) {
     const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+    native_string out(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
     if (n > 0)
         MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
     if (!out.empty())
@@ -101,13 +101,13 @@ bool identity_of_handle(HANDLE handle, file_identity &id) {
 
 } // namespace
 
-std::vector<native_string> command_line_arguments(int argc, char **argv) {
+lean_vector<native_string> command_line_arguments(int argc, char **argv) {
     int count = 0;
     LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<native_string> out;
+    lean_vector<native_string> out;
     if (wide) {
         for (int i = 0; i < count; ++i)
-            out.emplace_back(wide[i]);
+            out.push_back(native_string(wide[i]));
         LocalFree(wide);
     } else {
         for (int i = 0; i < argc; ++i)
@@ -143,11 +143,11 @@ native_string absolute_path(const native_string &path) {
     // normalisation does.
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0)
-        return std::wstring();
-    std::wstring out(n, L'\0');
+        return native_string();
+    native_string out(n, L'\0');
     const DWORD written = GetFullPathNameW(path.c_str(), n, &out[0], nullptr);
     if (written == 0 || written >= n)
-        return std::wstring();
+        return native_string();
     out.resize(written);
     for (wchar_t &c : out)
         if (c == L'\\')
@@ -169,7 +169,7 @@ bool make_folders(const native_string &dir) {
     for (size_t end = first; end <= dir.size(); ++end) {
         if (end < dir.size() && !is_separator(dir[end]))
             continue;
-        const std::wstring folder = dir.substr(0, end);
+        const native_string folder = dir.substr(0, end);
         if (folder.size() == 2 && folder[1] == L':')
             continue; // a drive's own name
         const DWORD attributes = GetFileAttributesW(folder.c_str());
@@ -184,31 +184,31 @@ bool make_folders(const native_string &dir) {
     return true;
 }
 
-std::string display_name(const native_string &name) {
+lean_string display_name(const native_string &name) {
     const int size = static_cast<int>(name.size());
     const int n = WideCharToMultiByte(932, 0, name.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    lean_string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
     if (n > 0)
         WideCharToMultiByte(932, 0, name.data(), size, &out[0], n, nullptr, nullptr);
     return out;
 }
 
-std::string message_name(const native_string &name) { return to_utf8(name, escaped_unit); }
+lean_string message_name(const native_string &name) { return to_utf8(name, escaped_unit); }
 
-std::string utf8_name(const native_string &name) {
-    return to_utf8(name, [](wchar_t) { return std::string("\xEF\xBF\xBD"); });
+lean_string utf8_name(const native_string &name) {
+    return to_utf8(name, [](wchar_t) { return lean_string("\xEF\xBF\xBD"); });
 }
 
-native_string name_from_utf8(const std::string &text) {
+native_string name_from_utf8(const lean_string &text) {
     const int size = static_cast<int>(text.size());
     const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring out(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+    native_string out(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
     if (n > 0)
         MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &out[0], n);
     return out;
 }
 
-std::string last_error_text() {
+lean_string last_error_text() {
     // The C runtime's calls set errno; the system's own set their code.
     const DWORD code = GetLastError();
     if (code == 0)
@@ -217,7 +217,8 @@ std::string last_error_text() {
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::wstring message = n > 0 && text ? std::wstring(text, n) : L"system error " + std::to_wstring(code);
+    native_string message = n > 0 && text ? native_string(text, n)
+                                          : with_suffix(L"system error ", decimal(code).c_str());
     if (text)
         LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
@@ -272,7 +273,7 @@ mapped_input::~mapped_input() {
         UnmapViewOfFile(data_);
 }
 
-bool mapped_input::open(const native_string &name, std::string &why) {
+bool mapped_input::open(const native_string &name, lean_string &why) {
     SetLastError(0);
     HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -325,8 +326,8 @@ std::FILE *create_beside(const native_string &final_name, bool text,
     // "NAME.enc.mavo-PID-N": beside the output, and not ending like one.
     const unsigned long pid = GetCurrentProcessId();
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temp_name = temporary_name(final_name, L".mavo-" + std::to_wstring(pid) + L"-" +
-                                                   std::to_wstring(attempt));
+        temp_name = temporary_name(final_name, with_suffix(L".mavo-", decimal(pid).c_str()) +
+                                                   with_suffix(L"-", decimal(attempt).c_str()));
         if (!register_temporary(temp_name))
             return nullptr;
         HANDLE handle = CreateFileW(temp_name.c_str(), GENERIC_WRITE,

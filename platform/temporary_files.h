@@ -18,7 +18,8 @@ constexpr size_t longest_file_name = 255;
 // `final_name` with `marker` appended ("NAME.enc.mavo-XXXXXX") when its last
 // component stays within longest_file_name; otherwise the last component's
 // tail is replaced by the marker, so that the temporary name is as long as
-// the final one, which fits. Works on std::string and std::wstring alike.
+// the final one, which fits. Works on any string type
+// with std::string's find_last_of(), substr() and +.
 template <class String>
 String temporary_name(const String &final_name, const String &marker) {
     const size_t slash = final_name.find_last_of(String(1, '/') + String(1, '\\'));

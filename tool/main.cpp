@@ -9,7 +9,7 @@
 
 int main(int argc, char **argv) {
     prepare_process();
-    const std::vector<native_string> args = command_line_arguments(argc, argv);
+    const lean_vector<native_string> args = command_line_arguments(argc, argv);
     if (args.size() < 2) {
         say(msg::usage);
         return 1;

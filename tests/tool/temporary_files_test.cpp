@@ -10,15 +10,25 @@
 
 namespace {
 
-std::vector<native_string> removed;
+// Names as UTF-8 text, in order, to compare sets of them.
+std::vector<std::string> removed;
 
-void record_removal(const native_char *name) { removed.emplace_back(name); }
+void record_removal(const native_char *name) {
+    removed.emplace_back(utf8_name(native_string(name)).c_str());
+}
 
-std::vector<native_string> removed_now() {
+std::vector<std::string> removed_now() {
     removed.clear();
     remove_temporaries(record_removal);
     std::sort(removed.begin(), removed.end());
     return removed;
+}
+
+std::vector<std::string> texts(const std::vector<native_string> &names) {
+    std::vector<std::string> out;
+    for (const native_string &n : names)
+        out.emplace_back(utf8_name(n).c_str());
+    return out;
 }
 
 native_string name(const char *text) { return with_suffix(native_string(), text); }
@@ -30,21 +40,21 @@ TEST(TemporaryFiles, TheRegistryHoldsFourNamesAndRemovesEachOnceUntilForgotten) 
     for (const native_string &n : names)
         ASSERT_TRUE(register_temporary(n));
     EXPECT_FALSE(register_temporary(fifth)) << "a fifth name found room";
-    EXPECT_EQ(removed_now(), names);
+    EXPECT_EQ(removed_now(), texts(names));
 
     // A name that was never registered, though equal to one that was, is
     // not the registered string: forgetting it frees nothing.
     forget_temporary(name("b.mavo-2"));
-    EXPECT_EQ(removed_now(), names);
+    EXPECT_EQ(removed_now(), texts(names));
 
     forget_temporary(names[1]);
     ASSERT_TRUE(register_temporary(fifth)) << "a forgotten name's room stays taken";
-    EXPECT_EQ(removed_now(), (std::vector<native_string>{names[0], names[2], names[3], fifth}));
+    EXPECT_EQ(removed_now(), texts({names[0], names[2], names[3], fifth}));
 
     // The name may change in place (mkstemp() fills it in): the registry
     // sees the change.
     names[0][0] = 'z';
-    EXPECT_EQ(removed_now(), (std::vector<native_string>{names[2], names[3], fifth, names[0]}));
+    EXPECT_EQ(removed_now(), texts({names[2], names[3], fifth, names[0]}));
 
     for (const native_string &n : names)
         forget_temporary(n);
