@@ -16,10 +16,10 @@
 #include <cstdint>
 #include <new>
 
-// `bytes` newly allocated, the first `kept` of them moved over from `old`,
-// which is freed. Out of line, so that no optimiser takes its loops for
-// writes past an allocation it thinks it knows the size of.
-void *lean_moved(void *old, size_t kept, size_t bytes);
+// `bytes` newly allocated, the first `kept` of them copied from `old`. Out
+// of line, so that no optimiser takes the loops that fill it for writes
+// past an allocation it thinks it knows the size of.
+void *lean_copied(const void *old, size_t kept, size_t bytes);
 
 // GCC's -Wstringop-overflow follows, past inlining, the path on which a
 // string has no buffer yet into the loops that fill one, and warns of
@@ -75,25 +75,18 @@ public:
             chars_[i] = c;
         set_size(n);
     }
-    void reserve(size_t n) {
-        if (n <= capacity_)
-            return;
-        const size_t capacity = n < 2 * capacity_ ? 2 * capacity_ : n;
-        if (capacity >= static_cast<size_t>(-1) / sizeof(Char))
-            throw std::bad_alloc();
-        const size_t kept = chars_ ? (size_ + 1) * sizeof(Char) : 0;
-        chars_ = static_cast<Char *>(lean_moved(chars_, kept, (capacity + 1) * sizeof(Char)));
-        capacity_ = capacity;
-        chars_[size_] = Char();
-    }
+    void reserve(size_t n) { ::operator delete(grow(n)); }
 
     basic_lean_string &append(const Char *s, size_t n) {
         if (n == 0)
             return *this;
-        reserve(size_ + n);
+        // `s` may point into this string: its old buffer goes only once
+        // copied from.
+        Char *old = grow(size_ + n);
         for (size_t i = 0; i < n; ++i)
             chars_[size_ + i] = s[i];
         set_size(size_ + n);
+        ::operator delete(old);
         return *this;
     }
     basic_lean_string &append(const basic_lean_string &s, size_t pos, size_t n) {
@@ -184,8 +177,27 @@ private:
         static const Char empty[1] = {};
         return empty;
     }
+    // How many of n characters from pos on there are (none past the end,
+    // where std::string would throw).
     static size_t clamp(size_t size, size_t pos, size_t n) {
+        if (pos >= size)
+            return 0;
         return n > size - pos ? size - pos : n;
+    }
+    // Room for n characters: returns the buffer it replaced, for the caller
+    // to free, or null when there was room.
+    Char *grow(size_t n) {
+        if (n <= capacity_)
+            return nullptr;
+        const size_t capacity = n < 2 * capacity_ ? 2 * capacity_ : n;
+        if (capacity >= static_cast<size_t>(-1) / sizeof(Char))
+            throw std::bad_alloc();
+        const size_t kept = chars_ ? (size_ + 1) * sizeof(Char) : 0;
+        Char *old = chars_;
+        chars_ = static_cast<Char *>(lean_copied(old, kept, (capacity + 1) * sizeof(Char)));
+        capacity_ = capacity;
+        chars_[size_] = Char();
+        return old;
     }
     static bool same(const Char *a, const Char *b, size_t n) {
         for (size_t i = 0; i < n; ++i)

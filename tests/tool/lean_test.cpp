@@ -55,6 +55,10 @@ TEST(Lean, StringsGrowJoinAndShrink) {
         plain += static_cast<char>('a' + i % 26);
     }
     EXPECT_EQ(std_of(s), plain);
+    lean_string twice = s;
+    twice += twice; // from its own buffer, which growing replaces
+    twice.append(twice.data() + 1, 2);
+    EXPECT_EQ(std_of(twice), plain + plain + plain.substr(1, 2));
     EXPECT_EQ(std_of("<" + s + '>' + "!" + lean_string("?")), "<" + plain + ">!?");
     EXPECT_EQ(std_of('/' + s), '/' + plain);
     s.resize(5, 'z');
