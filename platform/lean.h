@@ -21,14 +21,6 @@
 // past an allocation it thinks it knows the size of.
 void *lean_copied(const void *old, size_t kept, size_t bytes);
 
-// GCC's -Wstringop-overflow follows, past inlining, the path on which a
-// string has no buffer yet into the loops that fill one, and warns of
-// writes that cannot happen there (reserve() makes the room first).
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wstringop-overflow"
-#endif
-
 template <class Char>
 class basic_lean_string {
 public:
@@ -280,10 +272,6 @@ basic_lean_string<Char> operator+(Char a, const basic_lean_string<Char> &b) {
     out += b;
     return out;
 }
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 using lean_string = basic_lean_string<char>;
 
