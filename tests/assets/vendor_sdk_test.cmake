@@ -134,7 +134,7 @@ if(MODE STREQUAL "fetch")
     file(TOUCH "${build}/_deps/mavo-src/platform/files.cpp")
     run("${CMAKE_COMMAND}" --build "${build}")
     if(NOT output MATCHES "Performing build step for 'mavo_host_tools'" OR
-       NOT output MATCHES "mavo_platform")
+       NOT output MATCHES "Linking CXX executable[^\n]*mavo_embed")
         message(FATAL_ERROR "an edit to mavo's platform/files.cpp did not build mavo_embed "
             "again:\n${output}")
     endif()
