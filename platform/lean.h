@@ -105,14 +105,10 @@ public:
                 return i;
         return npos;
     }
-    size_t find(const Char *s, size_t pos = 0) const {
-        const size_t n = length_of(s);
-        for (size_t i = pos; i + n <= size_; ++i)
-            if (same(data() + i, s, n))
-                return i;
-        return npos;
+    size_t find(const Char *s, size_t pos = 0) const { return find_range(s, length_of(s), pos); }
+    size_t find(const basic_lean_string &s, size_t pos = 0) const {
+        return find_range(s.data(), s.size(), pos);
     }
-    size_t find(const basic_lean_string &s, size_t pos = 0) const { return find(s.c_str(), pos); }
     size_t find_first_of(const Char *set, size_t pos = 0) const {
         for (size_t i = pos; i < size_; ++i)
             if (holds(set, chars_[i]))
@@ -190,6 +186,12 @@ private:
         capacity_ = capacity;
         chars_[size_] = Char();
         return old;
+    }
+    size_t find_range(const Char *s, size_t n, size_t pos) const {
+        for (size_t i = pos; i + n <= size_; ++i)
+            if (same(data() + i, s, n))
+                return i;
+        return npos;
     }
     static bool same(const Char *a, const Char *b, size_t n) {
         for (size_t i = 0; i < n; ++i)

@@ -363,7 +363,7 @@ static void check_reading(const struct sample *sample, const mavo_asset *entry,
 {
     static uint8_t buffer[300];
     mavo_file file;
-    uint32_t piece, i, seed = 2024u;
+    uint32_t piece, i, state = 2024u;
     for (piece = 1; piece <= sizeof buffer; ++piece) {
         uint32_t at = 0, len, calls = 0;
         mavo_open(&file, entry);
@@ -379,8 +379,8 @@ static void check_reading(const struct sample *sample, const mavo_asset *entry,
     }
     for (i = 0; i < 100; ++i) {
         uint32_t offset, len;
-        seed = seed * 1103515245u + 12345u;
-        offset = (seed >> 8) % (size + 1u);
+        state = state * 1103515245u + 12345u;
+        offset = (state >> 8) % (size + 1u);
         if (!check(mavo_seek(&file, offset) == 0 && mavo_tell(&file) == offset, sample,
                    BOARD_TEXT("mavo_seek() to"), offset))
             return;

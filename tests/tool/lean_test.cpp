@@ -30,6 +30,7 @@ TEST(Lean, StringSearchesAndCutsAsStdStringDoes) {
                           plain.find_first_not_of(needle, pos));
             }
             EXPECT_EQ(lean.find_last_of(needle), plain.find_last_of(needle));
+            EXPECT_EQ(lean.find(lean_string(needle) + '\0'), plain.find(std::string(needle) + '\0'));
             const int lean_order = lean.compare(lean_string(needle));
             const int plain_order = plain.compare(needle);
             EXPECT_EQ(lean_order < 0, plain_order < 0);
